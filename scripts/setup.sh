@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Installs whatever the project needs and is missing (Debian 12). Quick when
+# everything is present: it only asks dpkg.
+set -euo pipefail
+packages=(
+  cmake ninja-build g++ pkg-config ccache
+  qt6-base-dev qt6-multimedia-dev libfluidsynth-dev timgm6mb-soundfont
+  librtmidi-dev libasound2-dev libgtest-dev libgmock-dev libbenchmark-dev
+  xvfb xauth fonts-ipafont-gothic sox python3-mido imagemagick
+  gstreamer1.0-plugins-good gstreamer1.0-plugins-ugly gstreamer1.0-libav
+)
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+if ((${#missing[@]})); then
+  echo "Installing: ${missing[*]}" >&2
+  SUDO=""
+  if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+  $SUDO apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq "${missing[@]}" >&2
+fi
