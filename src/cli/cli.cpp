@@ -8,6 +8,14 @@
 #include "core/text_codec.h"
 
 namespace poronka::cli {
+
+namespace {
+const Command* g_commands = nullptr;
+}  // namespace
+
+Command::Command(const char* n, RunFn r) : name(n), run(r), next(g_commands) { g_commands = this; }
+const Command* FirstCommand() { return g_commands; }
+
 namespace {
 
 const char* const kUsageText =
@@ -83,6 +91,8 @@ bool ParseChannels(const std::string& s, std::vector<bool>& channels) {
   }
   return any || s.empty();
 }
+
+}  // namespace
 
 bool ParseOptions(const std::vector<std::string>& args, size_t from, Options& o, std::string& error) {
   for (size_t i = from; i < args.size(); ++i) {
@@ -168,6 +178,8 @@ int SaveOutput(const std::string& path, const Options&, Score& s, StderrMessages
   return kUsage;
 }
 
+namespace {
+
 std::string OutputTypeError(const std::string& path) {
   std::string ext = UpperExtension(path);
   if (ext == ".MBT" || ext == ".MID" || ext == ".MLD") return "";
@@ -210,6 +222,9 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     return kUsage;
   }
   const std::string& cmd = args[0];
+  // Commands that live in their own files register here.
+  for (const Command* c = FirstCommand(); c; c = c->next)
+    if (cmd == c->name) return c->run(args, out, err);
   size_t operands = cmd == "convert" ? 2 : cmd == "dump" ? 1 : 0;
   if (operands == 0 || args.size() < 1 + operands) {
     err << kUsageText;

@@ -51,9 +51,32 @@ class StderrMessages : public Messages {
   std::vector<std::string> texts_;
 };
 
+// Parses the sound and import options from args[from..].
+bool ParseOptions(const std::vector<std::string>& args, size_t from, Options& o, std::string& error);
+
+// Loads INPUT by its extension (.mbt, .mid) into the Score; keyShift is the
+// key shift the load set. Returns kOk, kFailed or kUsage.
+int LoadInput(const std::string& path, const Options& o, Score& s, int& keyShift,
+              StderrMessages& msgs, std::ostream& err);
+// Saves the Score by OUTPUT's extension (.mbt, .mid, .mld).
+int SaveOutput(const std::string& path, const Options& o, Score& s, StderrMessages& msgs,
+               std::ostream& err);
+
 // The JSON object of `dump`.
 std::string DumpJson(const Score& s, int keyShift, const std::vector<std::string>& messages);
 
 int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+
+// A further command of the tool, defined in its own file as a static object:
+//   static const Command kDevices("devices", &RunDevices);
+// args[0] is the command's name.
+struct Command {
+  using RunFn = int (*)(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+  Command(const char* name, RunFn run);
+  const char* name;
+  RunFn run;
+  const Command* next;
+};
+const Command* FirstCommand();
 
 }  // namespace poronka::cli
