@@ -201,7 +201,7 @@ TEST(MbtReader, HeaderVariants) {
   EXPECT_EQ(b.msgs.Texts(), std::vector<std::string>{"このファイルはＭＢＴデータがありません。"});
 
   // A title line that begins with "+Line" is taken as the pre-rows line.
-  Loaded c = Load("+Line2  not a title\r\nMBT_DATA\r\n750\r\n4\r\n4\r\nC\r\nC\r\n");
+  Loaded c = Load("+Line2  not a title\r\nMBT_DATA\r\n750\r\n4\r\n4\r\n5\r\nC\r\n");
   ASSERT_EQ(c.result, MbtLoad::Ok);
   EXPECT_EQ(c.score.PreRows, 2);
   EXPECT_EQ(c.score.Title, "");
