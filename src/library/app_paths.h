@@ -1,0 +1,30 @@
+// Where the program's own files lie: the install folder holding the help,
+// found next to the executable, through an environment variable, or in the
+// current directory.
+#pragma once
+
+#include <string>
+
+namespace poronka {
+
+// The data folder's name next to the executable.
+extern const char* const kDataFolderName;       // "poronka-data"
+// The environment variable that names the install folder.
+extern const char* const kInstallFolderVariable;  // "PORONKA_DATA_DIR"
+// The help file's path inside the install folder.
+extern const char* const kHelpFileName;         // "help/index.html"
+
+// The install folder: <exeDir>/poronka-data when that folder exists, else
+// `envValue` when it is not empty, else `currentDir`.
+std::string FindInstallFolder(const std::string& exeDir, const std::string& envValue,
+                              const std::string& currentDir);
+// The same with the real environment and current directory.
+std::string FindInstallFolder(const std::string& exeDir);
+// InstallFolder + "/" + kHelpFileName.
+std::string HelpFileOf(const std::string& installFolder);
+
+// The name of the local socket through which a second start reaches the
+// first one: one per user.
+std::string SingleInstanceKey();
+
+}  // namespace poronka

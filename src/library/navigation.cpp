@@ -1,0 +1,204 @@
+#include "library/navigation.h"
+
+#include <charconv>
+
+#include "core/file_io.h"
+
+namespace poronka {
+
+const char* const kReplaceDataQuestion = "作成されたデータをメモリからクリアします。\nよろしいですか？";
+const char* const kCloseDataQuestion = "作成されたデータをメモリからクリアします。\rよろしいですか？";
+const char* const kPlaylistInOpenDialogMessage = "リストファイルはプレイリストで開いてください。";
+const char* const kPlaylistDroppedMessage = "リストファイルはプレイリストにドロッブして下さい。";
+const char* const kDataErrorTitle = "データ・エラー";
+
+FileKind KindOfFile(const std::string& path) {
+  const std::string ext = UpperExtension(path);
+  if (ext == ".MBT") return FileKind::Score;
+  if (ext == ".MID") return FileKind::Midi;
+  if (ext == ".PKL" || ext == ".MBL") return FileKind::Playlist;
+  return FileKind::Media;
+}
+
+StartArgument ClassifyStartArgument(const std::string& arg) {
+  if (arg.empty()) return StartArgument::None;
+  return UpperExtension(arg) == ".PKL" ? StartArgument::Playlist : StartArgument::Song;
+}
+
+bool QuestionApplies(FileKind kind, bool modified, bool noMidConversion) {
+  if (!modified) return false;
+  return kind == FileKind::Score || (kind == FileKind::Midi && !noMidConversion);
+}
+
+std::optional<int> NextEntryIndex(int count, int current) {
+  if (count <= 0) return std::nullopt;
+  if (count == 1 && current == 0) return std::nullopt;
+  if (current < 0) return 0;
+  if (current >= count - 1) return 0;
+  return current + 1;
+}
+
+std::optional<int> PreviousEntryIndex(int count, int current) {
+  if (count <= 0 || current <= 0) return std::nullopt;
+  // A marker past the end (entries deleted meanwhile) steps to the last one.
+  if (current > count) return count - 1;
+  return current - 1;
+}
+
+std::string TitleWithTrack(const std::string& title, int track) {
+  static const std::string kOpen = "（";
+  std::string head = title.substr(0, title.find(kOpen));
+  return head + kOpen + std::to_string(track) + "トラック）";
+}
+
+std::optional<int> ParseEntryIndex(const std::string& text) {
+  int n = 0;
+  const char* b = text.data();
+  const char* e = b + text.size();
+  auto [p, ec] = std::from_chars(b, e, n);
+  if (ec != std::errc() || p != e || n < 0) return std::nullopt;
+  return n;
+}
+
+bool Navigation::Loaded() const { return host_.TitleText() != kDataErrorTitle; }
+
+bool Navigation::ConfirmReplace(const std::string& path) {
+  if (!QuestionApplies(KindOfFile(path), host_.Modified(), host_.NoMidConversion())) return true;
+  host_.SetHoldSong(true);
+  const bool ok = host_.Msgs().AskOkCancel(kReplaceDataQuestion);
+  host_.SetHoldSong(false);
+  return ok;
+}
+
+void Navigation::OpenChosenFile(const std::string& path) {
+  if (path.empty()) return;
+  if (!ConfirmReplace(path)) return;
+  host_.Repaint();
+  const FileKind kind = KindOfFile(path);
+  if (kind == FileKind::Playlist) {
+    host_.Msgs().ShowInformation(kPlaylistInOpenDialogMessage);
+    return;
+  }
+  host_.SetFileName(path);
+  host_.LoadSong(kind, "");
+}
+
+void Navigation::DropFiles(const std::vector<std::string>& paths) {
+  if (paths.empty()) return;
+  bool wasRunning = false;
+  if (host_.Mode() != PlayerMode::Stopped) {
+    host_.StopPlayback();
+    wasRunning = true;
+  }
+  const std::string& path = paths.front();
+  if (!ConfirmReplace(path)) {
+    if (wasRunning) host_.StartPlayback();
+    return;
+  }
+  const FileKind kind = KindOfFile(path);
+  if (kind == FileKind::Playlist) {
+    host_.Msgs().ShowInformation(kPlaylistDroppedMessage);
+    if (wasRunning) host_.StartPlayback();
+    return;
+  }
+  host_.SetFileName(path);
+  host_.LoadSong(kind, "");
+  if (wasRunning && Loaded()) host_.StartPlayback();
+}
+
+void Navigation::OpenCommandLineFile(const std::string& path) {
+  if (path.empty()) return;
+  host_.SetFileName(path);
+  FileKind kind = KindOfFile(path);
+  // Only ".PKL" goes to the playlist at start; anything else that is not a
+  // score or MIDI file (".MBL" included) is media.
+  if (kind == FileKind::Playlist) kind = FileKind::Media;
+  host_.LoadSong(kind, "");
+}
+
+void Navigation::LoadFirstPlaylistEntry() {
+  if (host_.PlaylistCount() <= 0) return;
+  const std::string path = host_.PlaylistPath(0);
+  host_.SetFileName(path);
+  if (path.empty()) return;
+  host_.MarkFirstEntry();
+  host_.LoadSong(KindOfFile(path), "1");
+}
+
+void Navigation::PlayEntry(int n) {
+  if (n < 0 || n >= host_.PlaylistCount()) return;
+  const std::string path = host_.PlaylistPath(n);
+  host_.SetFileName(path);
+  const std::string position = std::to_string(n + 1);
+  if (host_.Mode() == PlayerMode::Playing) {
+    host_.StopPlayback();
+    host_.LoadSong(KindOfFile(path), position);
+    if (host_.StartEnabled() && Loaded()) host_.StartPlayback();
+  } else {
+    host_.LoadSong(KindOfFile(path), position);
+    if (host_.PauseEnabled() && Loaded()) host_.StartPlayback();
+  }
+}
+
+bool Navigation::StepDiscTrack(int delta) {
+  const int tracks = host_.MediaTrackCount();
+  if (tracks <= 1) return false;
+  const int track = host_.MediaCurrentTrack();
+  if (delta > 0 ? track >= tracks : track <= 1) return false;
+  host_.MediaStepTrack(delta);
+  if (host_.Mode() == PlayerMode::Playing) return true;
+  host_.SetTitleText(TitleWithTrack(host_.TitleText(), host_.MediaCurrentTrack()));
+  return true;
+}
+
+void Navigation::Next() {
+  if (StepDiscTrack(+1)) return;
+  const auto n = NextEntryIndex(host_.PlaylistCount(), host_.CurrentEntry());
+  if (!n) return;
+  if (!ConfirmReplace(host_.PlaylistPath(*n))) return;
+  host_.MoveCurrentMarker(*n);
+  PlayEntry(*n);
+}
+
+void Navigation::Previous() {
+  if (StepDiscTrack(-1)) return;
+  const auto n = PreviousEntryIndex(host_.PlaylistCount(), host_.CurrentEntry());
+  if (!n) return;
+  if (!ConfirmReplace(host_.PlaylistPath(*n))) return;
+  host_.MoveCurrentMarker(*n);
+  PlayEntry(*n);
+}
+
+void Navigation::SignalChanged(const std::string& text) {
+  if (text.empty()) return;
+  if (host_.Mode() == PlayerMode::Playing) host_.StopPlayback();
+  const int count = host_.PlaylistCount();
+  auto parsed = ParseEntryIndex(text);
+  if (count <= 0) {
+    // The playlist was emptied after the signal was sent: nothing to move to.
+    host_.ClearSignalText();
+    return;
+  }
+  // An index past the end (entries deleted meanwhile) starts the list again.
+  const int n = parsed && *parsed < count ? *parsed : 0;
+  if (!ConfirmReplace(host_.PlaylistPath(n))) {
+    if (!host_.PauseEnabled()) host_.StartPlayback();
+    host_.ClearSignalText();
+    return;
+  }
+  host_.MoveCurrentMarker(n);
+  if (host_.StartEnabled() && Loaded()) host_.EnableNextTimer();
+  host_.ClearSignalText();
+}
+
+void Navigation::NextTimerFired() {
+  host_.DisableNextTimer();
+  const int n = host_.CurrentEntry();
+  if (n < 0 || n >= host_.PlaylistCount()) return;
+  const std::string path = host_.PlaylistPath(n);
+  host_.SetFileName(path);
+  host_.LoadSong(KindOfFile(path), std::to_string(n + 1));
+  if (host_.StartEnabled() && Loaded()) host_.StartPlayback();
+}
+
+}  // namespace poronka

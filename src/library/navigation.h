@@ -1,0 +1,139 @@
+// Opening songs and walking the playlist: which loader takes a path, when the
+// player asks before unsaved work is replaced, the open dialog, drops, the
+// command line, previous/next, and the end-of-song hand-over (txtChk) with
+// its delayed load (NxTim). The player window supplies its state and
+// actions through NavigationHost; everything here runs on the user-interface
+// thread.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/messages.h"
+
+namespace poronka {
+
+// Kind of a file by its extension, compared without regard to case.
+enum class FileKind { Score, Midi, Playlist, Media };
+FileKind KindOfFile(const std::string& path);
+
+// Asked before a load replaces unsaved work (open, drop, previous/next,
+// automatic advance, playlist double-click).
+extern const char* const kReplaceDataQuestion;
+// Asked before the player window closes with unsaved work.
+extern const char* const kCloseDataQuestion;
+// Playlist files chosen in the open dialog or dropped on the player.
+extern const char* const kPlaylistInOpenDialogMessage;
+extern const char* const kPlaylistDroppedMessage;
+// The player title after a failed load.
+extern const char* const kDataErrorTitle;
+
+// True when loading a file of `kind` would replace unsaved work: a score
+// file, or a MIDI file that is converted into a score.
+bool QuestionApplies(FileKind kind, bool modified, bool noMidConversion);
+
+// The entry that Next moves to (wrapping to 0 after the last), or nothing
+// when Next does nothing.
+std::optional<int> NextEntryIndex(int count, int current);
+// The entry that Previous moves to; nothing on the first entry or with none.
+std::optional<int> PreviousEntryIndex(int count, int current);
+
+// The title with its part from the first "（" on replaced by "（<track>トラック）"
+// (appended when there is no "（").
+std::string TitleWithTrack(const std::string& title, int track);
+
+// Parses the end-of-song text: a decimal entry index, or nothing.
+std::optional<int> ParseEntryIndex(const std::string& text);
+
+// The first command-line argument: nothing, a playlist (".PKL" only, without
+// regard to case) or a song of any kind.
+enum class StartArgument { None, Song, Playlist };
+StartArgument ClassifyStartArgument(const std::string& arg);
+
+enum class PlayerMode { Stopped, Paused, Playing };
+
+// What navigation needs of the player window, the score, the settings and
+// the playlist.
+class NavigationHost {
+ public:
+  virtual ~NavigationHost() = default;
+
+  virtual Messages& Msgs() = 0;
+  virtual bool Modified() const = 0;
+  virtual bool NoMidConversion() const = 0;
+  virtual void SetFileName(const std::string& path) = 0;
+
+  // Playing: the MIDI menu is disabled; paused: the File menu is disabled
+  // but the MIDI menu is not; stopped: the File menu is enabled.
+  virtual PlayerMode Mode() const = 0;
+  virtual bool StartEnabled() const = 0;
+  virtual bool PauseEnabled() const = 0;
+  virtual void StopPlayback() = 0;
+  // Starts the loaded song from its beginning.
+  virtual void StartPlayback() = 0;
+  // Hands FileName to the loader of `kind`. positionText is empty or the
+  // 1-based playlist position.
+  virtual void LoadSong(FileKind kind, const std::string& positionText) = 0;
+  virtual std::string TitleText() const = 0;
+  virtual void SetTitleText(const std::string& text) = 0;
+  virtual void SetHoldSong(bool on) = 0;
+  virtual void Repaint() {}
+
+  // NxTim, the half-second one-shot timer.
+  virtual void EnableNextTimer() = 0;
+  virtual void DisableNextTimer() = 0;
+  // Empties txtChk.
+  virtual void ClearSignalText() = 0;
+
+  // The playlist.
+  virtual int PlaylistCount() const = 0;
+  virtual std::string PlaylistPath(int n) const = 0;
+  virtual int CurrentEntry() const = 0;
+  // Unmarks the current entry, makes n current, marks it and scrolls.
+  virtual void MoveCurrentMarker(int n) = 0;
+  // Marks entry 0 with "＊", repaints the box and makes it current.
+  virtual void MarkFirstEntry() = 0;
+
+  // Tracks of an open disc; 0 tracks when no disc is open.
+  virtual int MediaTrackCount() const { return 0; }
+  virtual int MediaCurrentTrack() const { return 0; }
+  // Asks the media player to go one track forward (+1) or back (-1).
+  virtual void MediaStepTrack(int /*delta*/) {}
+};
+
+class Navigation {
+ public:
+  explicit Navigation(NavigationHost& host) : host_(host) {}
+
+  // The open dialog returned `path` (empty when it was cancelled).
+  void OpenChosenFile(const std::string& path);
+  // Files dropped on the player window; only the first counts.
+  void DropFiles(const std::vector<std::string>& paths);
+  // The first command-line argument, opened when the window is first shown.
+  void OpenCommandLineFile(const std::string& path);
+  // Used by the playlist after it was filled while no song was loaded.
+  void LoadFirstPlaylistEntry();
+  // Plays entry n after the marker has moved to it.
+  void PlayEntry(int n);
+  // The previous/next song buttons.
+  void Next();
+  void Previous();
+  // txtChk's change handler.
+  void SignalChanged(const std::string& text);
+  // NxTim's tick.
+  void NextTimerFired();
+
+  // The loader returned and the title does not report a data error.
+  bool Loaded() const;
+  // Asks the question when it applies to `path`, with HoldSong set while it
+  // is on screen. true: go on.
+  bool ConfirmReplace(const std::string& path);
+
+ private:
+  bool StepDiscTrack(int delta);
+
+  NavigationHost& host_;
+};
+
+}  // namespace poronka

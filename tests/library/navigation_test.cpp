@@ -1,0 +1,371 @@
+#include "library/navigation.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "library/app_paths.h"
+#include "support/test_support.h"
+
+namespace poronka {
+namespace {
+
+// A player that records what navigation asks of it. Loading a path that
+// contains "bad" fails with the data-error title.
+class FakePlayer : public NavigationHost {
+ public:
+  Messages& Msgs() override { return msgs; }
+  bool Modified() const override { return modified; }
+  bool NoMidConversion() const override { return noMid; }
+  void SetFileName(const std::string& p) override { fileName = p; }
+  PlayerMode Mode() const override { return mode; }
+  bool StartEnabled() const override { return mode != PlayerMode::Playing && songLoaded; }
+  bool PauseEnabled() const override { return mode != PlayerMode::Stopped; }
+  void StopPlayback() override {
+    log.push_back("stop");
+    mode = PlayerMode::Stopped;
+  }
+  void StartPlayback() override {
+    log.push_back("start");
+    mode = PlayerMode::Playing;
+  }
+  void LoadSong(FileKind kind, const std::string& position) override {
+    static const char* names[] = {"score", "midi", "playlist", "media"};
+    log.push_back(std::string("load ") + names[static_cast<int>(kind)] + " " + fileName + " [" +
+                  position + "]");
+    if (fileName.find("bad") != std::string::npos) {
+      // The data-error state stops playback.
+      mode = PlayerMode::Stopped;
+      songLoaded = false;
+      title = kDataErrorTitle;
+    } else {
+      songLoaded = true;
+      title = fileName;
+    }
+  }
+  std::string TitleText() const override { return title; }
+  void SetTitleText(const std::string& t) override { title = t; }
+  void SetHoldSong(bool on) override { log.push_back(on ? "hold on" : "hold off"); }
+  void EnableNextTimer() override {
+    log.push_back("NxTim on");
+    timerOn = true;
+  }
+  void DisableNextTimer() override { timerOn = false; }
+  void ClearSignalText() override { log.push_back("clear txtChk"); }
+  int PlaylistCount() const override { return static_cast<int>(paths.size()); }
+  std::string PlaylistPath(int n) const override { return paths.at(static_cast<size_t>(n)); }
+  int CurrentEntry() const override { return current; }
+  void MoveCurrentMarker(int n) override {
+    log.push_back("marker " + std::to_string(n));
+    current = n;
+  }
+  void MarkFirstEntry() override {
+    log.push_back("mark first");
+    current = 0;
+  }
+  int MediaTrackCount() const override { return tracks; }
+  int MediaCurrentTrack() const override { return track; }
+  void MediaStepTrack(int d) override { track += d; }
+
+  RecordingMessages msgs;
+  bool modified = false, noMid = false, songLoaded = false, timerOn = false;
+  PlayerMode mode = PlayerMode::Stopped;
+  std::string fileName, title = "データがありません";
+  std::vector<std::string> paths, log;
+  int current = -1, tracks = 0, track = 0;
+};
+
+TEST(FileKinds, ByExtensionWithoutRegardToCase) {
+  EXPECT_EQ(KindOfFile("/a/b/song.MBT"), FileKind::Score);
+  EXPECT_EQ(KindOfFile("song.mbt"), FileKind::Score);
+  EXPECT_EQ(KindOfFile("x.Mid"), FileKind::Midi);
+  EXPECT_EQ(KindOfFile("list.pkl"), FileKind::Playlist);
+  EXPECT_EQ(KindOfFile("list.MBL"), FileKind::Playlist);
+  EXPECT_EQ(KindOfFile("a.mp3"), FileKind::Media);
+  EXPECT_EQ(KindOfFile("noext"), FileKind::Media);
+  EXPECT_EQ(KindOfFile("dir.mbt/file"), FileKind::Media);
+  EXPECT_EQ(ClassifyStartArgument(""), StartArgument::None);
+  EXPECT_EQ(ClassifyStartArgument("/x/list.Pkl"), StartArgument::Playlist);
+  EXPECT_EQ(ClassifyStartArgument("/x/list.mbl"), StartArgument::Song);
+  EXPECT_EQ(ClassifyStartArgument("/x/a.mbt"), StartArgument::Song);
+}
+
+TEST(FileKinds, QuestionOnlyForScoresAndConvertedMidi) {
+  EXPECT_FALSE(QuestionApplies(FileKind::Score, false, false));
+  EXPECT_TRUE(QuestionApplies(FileKind::Score, true, true));
+  EXPECT_TRUE(QuestionApplies(FileKind::Midi, true, false));
+  EXPECT_FALSE(QuestionApplies(FileKind::Midi, true, true));
+  EXPECT_FALSE(QuestionApplies(FileKind::Media, true, false));
+  EXPECT_FALSE(QuestionApplies(FileKind::Playlist, true, false));
+}
+
+TEST(EntryIndex, NextWrapsPreviousDoesNot) {
+  EXPECT_EQ(NextEntryIndex(0, -1), std::nullopt);
+  EXPECT_EQ(NextEntryIndex(1, 0), std::nullopt);
+  EXPECT_EQ(NextEntryIndex(1, -1), 0);
+  EXPECT_EQ(NextEntryIndex(3, 0), 1);
+  EXPECT_EQ(NextEntryIndex(3, 2), 0);
+  EXPECT_EQ(NextEntryIndex(3, 7), 0);
+  EXPECT_EQ(PreviousEntryIndex(3, 0), std::nullopt);
+  EXPECT_EQ(PreviousEntryIndex(3, -1), std::nullopt);
+  EXPECT_EQ(PreviousEntryIndex(3, 2), 1);
+  EXPECT_EQ(PreviousEntryIndex(3, 9), 2);
+  EXPECT_EQ(PreviousEntryIndex(0, 2), std::nullopt);
+}
+
+TEST(EntryIndex, SignalTextAndTrackTitle) {
+  EXPECT_EQ(ParseEntryIndex("0"), 0);
+  EXPECT_EQ(ParseEntryIndex("12"), 12);
+  EXPECT_EQ(ParseEntryIndex(""), std::nullopt);
+  EXPECT_EQ(ParseEntryIndex("-1"), std::nullopt);
+  EXPECT_EQ(ParseEntryIndex("3x"), std::nullopt);
+  EXPECT_EQ(TitleWithTrack("ＣＤオーディオ（2トラック）", 3), "ＣＤオーディオ（3トラック）");
+  EXPECT_EQ(TitleWithTrack("Disc", 4), "Disc（4トラック）");
+}
+
+TEST(OpenDialog, AsksOnlyWhenModifiedAndCancelKeepsEverything) {
+  FakePlayer p;
+  Navigation nav(p);
+  p.modified = true;
+  p.msgs.answers = {false};
+  nav.OpenChosenFile("/m/new.mbt");
+  EXPECT_EQ(p.msgs.Texts(), std::vector<std::string>{kReplaceDataQuestion});
+  EXPECT_EQ(p.fileName, "");
+  EXPECT_EQ(p.log, (std::vector<std::string>{"hold on", "hold off"}));
+
+  p.log.clear();
+  p.msgs.entries.clear();
+  p.noMid = true;
+  nav.OpenChosenFile("/m/tune.MID");  // played as media: the score stays
+  EXPECT_TRUE(p.msgs.entries.empty());
+  EXPECT_EQ(p.log, std::vector<std::string>{"load midi /m/tune.MID []"});
+  EXPECT_NE(p.mode, PlayerMode::Playing);
+
+  p.log.clear();
+  nav.OpenChosenFile("");  // dialog cancelled
+  EXPECT_TRUE(p.log.empty());
+}
+
+TEST(OpenDialog, PlaylistFilesAreRefused) {
+  FakePlayer p;
+  Navigation nav(p);
+  nav.OpenChosenFile("/m/list.PKL");
+  EXPECT_EQ(p.msgs.Texts(), std::vector<std::string>{kPlaylistInOpenDialogMessage});
+  EXPECT_TRUE(p.log.empty());
+  EXPECT_EQ(p.fileName, "");
+}
+
+TEST(Drop, OnlyTheFirstFileLoadsAndPlayingResumes) {
+  FakePlayer p;
+  Navigation nav(p);
+  p.songLoaded = true;
+  p.mode = PlayerMode::Playing;
+  nav.DropFiles({"/d/one.mbt", "/d/two.mbt", "/d/three.mbt"});
+  EXPECT_EQ(p.log, (std::vector<std::string>{"stop", "load score /d/one.mbt []", "start"}));
+
+  // Stopped: loaded but not started.
+  p.log.clear();
+  p.mode = PlayerMode::Stopped;
+  nav.DropFiles({"/d/two.mbt"});
+  EXPECT_EQ(p.log, std::vector<std::string>{"load score /d/two.mbt []"});
+}
+
+TEST(Drop, PlaylistOrCancelRestartsTheOldSong) {
+  FakePlayer p;
+  Navigation nav(p);
+  p.songLoaded = true;
+  p.mode = PlayerMode::Paused;
+  nav.DropFiles({"/d/list.pkl"});
+  EXPECT_EQ(p.msgs.Texts(), std::vector<std::string>{kPlaylistDroppedMessage});
+  EXPECT_EQ(p.log, (std::vector<std::string>{"stop", "start"}));
+
+  p.log.clear();
+  p.modified = true;
+  p.msgs.answers = {false};
+  nav.DropFiles({"/d/new.mbt"});
+  EXPECT_EQ(p.log, (std::vector<std::string>{"stop", "hold on", "hold off", "start"}));
+  EXPECT_EQ(p.fileName, "");
+}
+
+TEST(Drop, FailedLoadDoesNotStart) {
+  FakePlayer p;
+  Navigation nav(p);
+  p.songLoaded = true;
+  p.mode = PlayerMode::Playing;
+  nav.DropFiles({"/d/bad.mbt"});
+  EXPECT_EQ(p.log, (std::vector<std::string>{"stop", "load score /d/bad.mbt []"}));
+  EXPECT_EQ(p.title, kDataErrorTitle);
+}
+
+TEST(CommandLine, LoadsWithoutQuestionOrPlaying) {
+  FakePlayer p;
+  Navigation nav(p);
+  p.modified = true;
+  nav.OpenCommandLineFile("/c/song.mbt");
+  nav.OpenCommandLineFile("/c/old.MBL");
+  EXPECT_TRUE(p.msgs.entries.empty());
+  EXPECT_EQ(p.log, (std::vector<std::string>{"load score /c/song.mbt []",
+                                             "load media /c/old.MBL []"}));
+}
+
+class ThreeEntries : public ::testing::Test {
+ protected:
+  ThreeEntries() : nav(p) { p.paths = {"/p/a.mbt", "/p/b.mbt", "/p/c.mbt"}; }
+  FakePlayer p;
+  Navigation nav;
+};
+
+TEST_F(ThreeEntries, FirstEntryLoadsWithPositionOne) {
+  nav.LoadFirstPlaylistEntry();
+  EXPECT_EQ(p.log, (std::vector<std::string>{"mark first", "load score /p/a.mbt [1]"}));
+  EXPECT_EQ(p.current, 0);
+}
+
+TEST_F(ThreeEntries, NextWrapsToZeroAndPreviousStopsAtZero) {
+  p.current = 2;
+  p.songLoaded = true;
+  nav.Next();
+  EXPECT_EQ(p.current, 0);
+  EXPECT_EQ(p.log, (std::vector<std::string>{"marker 0", "load score /p/a.mbt [1]"}));
+  p.log.clear();
+  nav.Previous();
+  EXPECT_TRUE(p.log.empty());
+  nav.Next();
+  nav.Next();
+  nav.Previous();
+  EXPECT_EQ(p.current, 1);
+  EXPECT_EQ(p.log.back(), "load score /p/b.mbt [2]");
+}
+
+TEST_F(ThreeEntries, NextFollowsThePlayerState) {
+  p.current = 0;
+  p.songLoaded = true;
+  p.mode = PlayerMode::Stopped;
+  nav.Next();
+  EXPECT_EQ(p.log, (std::vector<std::string>{"marker 1", "load score /p/b.mbt [2]"}));
+  EXPECT_EQ(p.mode, PlayerMode::Stopped);
+
+  p.log.clear();
+  p.mode = PlayerMode::Paused;
+  nav.Next();
+  EXPECT_EQ(p.log, (std::vector<std::string>{"marker 2", "load score /p/c.mbt [3]", "start"}));
+
+  p.log.clear();
+  nav.Next();  // playing
+  EXPECT_EQ(p.log,
+            (std::vector<std::string>{"marker 0", "stop", "load score /p/a.mbt [1]", "start"}));
+}
+
+TEST_F(ThreeEntries, QuestionHoldsTheSongAndCancelStays) {
+  p.current = 0;
+  p.modified = true;
+  p.mode = PlayerMode::Playing;
+  p.msgs.answers = {false};
+  nav.Next();
+  EXPECT_EQ(p.log, (std::vector<std::string>{"hold on", "hold off"}));
+  EXPECT_EQ(p.current, 0);
+  EXPECT_EQ(p.mode, PlayerMode::Playing);
+}
+
+TEST(SingleEntry, NextOnlyWhenNotCurrent) {
+  FakePlayer p;
+  Navigation nav(p);
+  p.paths = {"/p/only.mbt"};
+  p.current = 0;
+  nav.Next();
+  EXPECT_TRUE(p.log.empty());
+  p.current = -1;
+  nav.Next();
+  EXPECT_EQ(p.log, (std::vector<std::string>{"marker 0", "load score /p/only.mbt [1]"}));
+}
+
+TEST_F(ThreeEntries, AutomaticAdvanceMovesMarkerThenTimerLoadsAndStarts) {
+  p.current = 2;
+  p.songLoaded = true;
+  p.mode = PlayerMode::Playing;
+  nav.SignalChanged("0");
+  EXPECT_EQ(p.log, (std::vector<std::string>{"stop", "marker 0", "NxTim on", "clear txtChk"}));
+  EXPECT_TRUE(p.timerOn);
+  p.log.clear();
+  nav.SignalChanged("");  // the clearing itself does nothing
+  EXPECT_TRUE(p.log.empty());
+  nav.NextTimerFired();
+  EXPECT_FALSE(p.timerOn);
+  EXPECT_EQ(p.log, (std::vector<std::string>{"load score /p/a.mbt [1]", "start"}));
+}
+
+TEST_F(ThreeEntries, AutomaticAdvanceCancelReplaysTheEndedSong) {
+  p.current = 0;
+  p.songLoaded = true;
+  p.modified = true;
+  p.mode = PlayerMode::Playing;
+  p.msgs.answers = {false};
+  nav.SignalChanged("1");
+  EXPECT_EQ(p.log,
+            (std::vector<std::string>{"stop", "hold on", "hold off", "start", "clear txtChk"}));
+  EXPECT_EQ(p.current, 0);
+  EXPECT_FALSE(p.timerOn);
+}
+
+TEST_F(ThreeEntries, FailedAdvanceLeavesPlayerStoppedInDataError) {
+  p.paths[1] = "/p/bad.mbt";
+  p.current = 0;
+  p.songLoaded = true;
+  p.mode = PlayerMode::Playing;
+  nav.SignalChanged("1");
+  nav.NextTimerFired();
+  EXPECT_EQ(p.mode, PlayerMode::Stopped);
+  EXPECT_EQ(p.title, kDataErrorTitle);
+  EXPECT_EQ(p.log.back(), "load score /p/bad.mbt [2]");
+  // With the title in the data-error state a further signal moves the marker
+  // but does not arm the timer.
+  p.log.clear();
+  nav.SignalChanged("2");
+  EXPECT_FALSE(p.timerOn);
+}
+
+TEST_F(ThreeEntries, SignalPastTheEndOfAShortenedListStartsAtZero) {
+  p.current = 1;
+  p.songLoaded = true;
+  p.mode = PlayerMode::Playing;
+  nav.SignalChanged("7");
+  EXPECT_EQ(p.current, 0);
+  p.paths.clear();
+  p.log.clear();
+  nav.SignalChanged("1");
+  EXPECT_EQ(p.log, (std::vector<std::string>{"clear txtChk"}));
+}
+
+TEST(DiscTracks, NextStepsTrackAndRenamesTitleWhenNotPlaying) {
+  FakePlayer p;
+  Navigation nav(p);
+  p.paths = {"/p/a.mbt", "/p/b.mbt"};
+  p.current = 0;
+  p.tracks = 5;
+  p.track = 2;
+  p.title = "ＣＤオーディオ（2トラック）";
+  nav.Next();
+  EXPECT_EQ(p.track, 3);
+  EXPECT_EQ(p.title, "ＣＤオーディオ（3トラック）");
+  EXPECT_EQ(p.current, 0);
+  p.track = 5;
+  nav.Next();  // last track: the playlist moves on
+  EXPECT_EQ(p.current, 1);
+  p.track = 1;
+  p.current = 0;
+  nav.Previous();  // first track and first entry: nothing
+  EXPECT_EQ(p.track, 1);
+}
+
+TEST(InstallFolder, DataFolderThenVariableThenCurrentDirectory) {
+  testing::TempDir dir;
+  EXPECT_EQ(FindInstallFolder(dir.path(), "/env", "/cwd"), "/env");
+  EXPECT_EQ(FindInstallFolder(dir.path(), "", "/cwd"), "/cwd");
+  std::filesystem::create_directory(dir.File(kDataFolderName));
+  EXPECT_EQ(FindInstallFolder(dir.path(), "/env", "/cwd"), dir.File(kDataFolderName));
+  EXPECT_EQ(HelpFileOf("/opt/p"), "/opt/p/help/index.html");
+  EXPECT_EQ(HelpFileOf("/opt/p/"), "/opt/p/help/index.html");
+}
+
+}  // namespace
+}  // namespace poronka
