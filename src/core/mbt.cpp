@@ -255,8 +255,9 @@ MbtLoad ReadMbtBytes(Score& s, std::string_view bytes, Messages& msgs, LoadHooks
 
   // Bar adjustments: the table is sized from the header's sum, then filled.
   int64_t bars = (static_cast<int64_t>(rowCount) + s.PreRows - adjustSum) / rowsPerBar + 2;
-  const int64_t maxBars = static_cast<int64_t>(rowCount) + std::max(s.PreRows, 0) + 3;
-  bars = std::clamp<int64_t>(bars, 2, maxBars);
+  // A table of at least two entries; absurd adjustment sums in a damaged
+  // file must not make a huge one.
+  bars = std::clamp<int64_t>(bars, 2, 4 * static_cast<int64_t>(kMaxRows));
   std::vector<int16_t> barAdjust(static_cast<size_t>(bars), 0);
   for (const auto& line : adjustLines) {
     auto bar = ToInt(RemoveBlanks(Mid(line, 4, 5)));
