@@ -1,0 +1,330 @@
+// The playback engine: prepares a loaded Score for playing (roll and comb
+// pictures, tempo, titles, controls), sends the channel set-up, walks the
+// rows on a periodic timer (two ticks per row), changes the tempo while
+// playing, follows the position bar and the fast forward / rewind buttons,
+// and at the end of a song repeats it or signals the next playlist position.
+//
+// Threads: TimerTick runs on the timer's thread; every other method runs on
+// the user-interface thread. Flags shared between the two are atomics; the
+// comb picture is guarded by a short lock because the position bar may clear
+// a row's teeth while a tick is lighting others. Display updates go through
+// PlayerDisplay; the methods marked "any thread" below are called from the
+// timer thread while playing, and the window's implementation queues them to
+// the user-interface thread.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "core/load_hooks.h"
+#include "core/messages.h"
+#include "core/score.h"
+#include "playback/midi_output.h"
+#include "playback/periodic_timer.h"
+#include "settings/sound_settings.h"
+
+namespace poronka {
+
+// ---- pictures -----------------------------------------------------------------
+
+struct Rgb {
+  uint8_t r = 0, g = 0, b = 0;
+  friend bool operator==(const Rgb&, const Rgb&) = default;
+};
+
+constexpr Rgb kCombRestColour{192, 220, 192};
+constexpr Rgb kCombStruckColour{0, 255, 0};
+constexpr Rgb kRollDotColour{0, 0, 0};
+constexpr Rgb kCombLineColour{0, 0, 0};
+// The usual tooltip background, for windows that cannot ask the system.
+constexpr Rgb kDefaultRollBackground{255, 255, 225};
+
+// A 24-bit picture: rows top to bottom, 3 bytes per pixel in the order
+// red, green, blue, no padding (a QImage::Format_RGB888 can wrap `pixels`
+// with stride width * 3).
+struct Rgb24Image {
+  int width = 0;
+  int height = 0;
+  std::vector<uint8_t> pixels;
+
+  void Reset(int w, int h, Rgb fill);
+  void Fill(Rgb c);
+  int Stride() const { return width * 3; }
+  uint8_t* Row(int y) { return pixels.data() + static_cast<size_t>(y) * Stride(); }
+  const uint8_t* Row(int y) const { return pixels.data() + static_cast<size_t>(y) * Stride(); }
+  Rgb At(int x, int y) const;
+  void Set(int x, int y, Rgb c);  // ignores points outside
+};
+
+// ---- display geometry -------------------------------------------------------------
+
+// The roll and comb geometry of a song at a screen density (ppi 120 at the
+// design size).
+struct RollGeometry {
+  double RowScale = 0;     // half the height of a row on the roll
+  double ColumnScale = 0;  // width of a column and of a comb tooth
+  int RollMargin = 0;      // centres narrow songs
+  int RollBaseTop = 0;     // top of the roll picture at row 0
+  int ToothMax = 0;        // length of the first tooth
+  int ToothRange = 0;      // how much shorter the last tooth is
+  int RollLeft = 0;        // picDisp.Left
+  int RollWidth = 0;       // picDisp.Width
+  int RollHeight = 0;      // picDisp.Height
+};
+RollGeometry ComputeRollGeometry(int ppi, int32_t rowCount, int32_t columnCount);
+
+// Column c's tooth: x from x0 to x1 and y from 0 to y1, ends included.
+struct ToothRect {
+  int x0, x1, y1;
+};
+ToothRect ToothOf(const RollGeometry& g, int32_t column, int32_t columnCount);
+
+// ---- what the engine drives ---------------------------------------------------------
+
+// Controls of the player window that the engine enables, disables or shows.
+enum class PlayerControl {
+  Start, Stop, Pause, PosiBar, BpmPlus, BpmMinus, Fwrd, Rwnd, Bfor, Next,
+  MenuFile, MenuMidi, MenuSet, MenuGrid,
+  Label3, Label4, LblSound, LblPich, LblBpm, LblBeet,
+};
+
+// Labels whose text the engine sets.
+enum class PlayerLabel { Bpm, Time, Total, Curent, Beet, Pich, Title };
+
+// The player window as the engine sees it. Methods marked "any thread" are
+// called from the timer thread while a song plays: the implementation must
+// copy what it needs (the image is only valid during the call) and queue the
+// update to the user-interface thread. The others are called on the
+// user-interface thread only.
+class PlayerDisplay {
+ public:
+  virtual ~PlayerDisplay() = default;
+  // The roll picture with picDisp's Left; Width and Height are the image's.
+  virtual void ShowRoll(const Rgb24Image& roll, int left) = 0;
+  // Window caption and application title.
+  virtual void SetCaptions(const std::string& windowCaption, const std::string& applicationTitle) = 0;
+  virtual void SetEnabled(PlayerControl control, bool enabled) = 0;
+  virtual void SetVisible(PlayerControl /*control*/, bool /*visible*/) {}
+  // cmPause's caption ("一時停止" or "再開").
+  virtual void SetPauseCaption(const std::string& caption) = 0;
+  virtual void FocusStop() {}
+  virtual void FocusStart() {}
+  virtual void SetWaitCursor(bool /*on*/) {}
+  // The settings dialog's key slider goes back to 0 (preparation).
+  virtual void ResetKeyShiftSlider() {}
+
+  // Any thread.
+  virtual void SetRollTop(int top) = 0;
+  virtual void ShowComb(const Rgb24Image& comb) = 0;
+  virtual void SetLabel(PlayerLabel label, const std::string& text) = 0;
+  virtual void SetPosition(int position) = 0;  // PosiBar.Position
+  // Writes the hidden end-of-song field txtChk ("0" or the next position).
+  virtual void SignalEndOfSong(const std::string& text) = 0;
+};
+
+// A display that ignores everything (the batch tool).
+class NullPlayerDisplay : public PlayerDisplay {
+ public:
+  void ShowRoll(const Rgb24Image&, int) override {}
+  void SetCaptions(const std::string&, const std::string&) override {}
+  void SetEnabled(PlayerControl, bool) override {}
+  void SetPauseCaption(const std::string&) override {}
+  void SetRollTop(int) override {}
+  void ShowComb(const Rgb24Image&) override {}
+  void SetLabel(PlayerLabel, const std::string&) override {}
+  void SetPosition(int) override {}
+  void SignalEndOfSong(const std::string&) override {}
+};
+
+// The playlist as the end-of-song rule sees it. Called from the timer
+// thread: implementations answer from atomics or their own guarded copy.
+class PlaylistView {
+ public:
+  virtual ~PlaylistView() = default;
+  virtual int EntryCount() const = 0;
+  // True when the playlist holds exactly one entry and it equals fileName.
+  virtual bool OnlyEntryIs(const std::string& fileName) const = 0;
+  virtual int CurrentEntry() const = 0;  // -1 for none
+};
+
+// No playlist: songs repeat.
+class EmptyPlaylistView : public PlaylistView {
+ public:
+  int EntryCount() const override { return 0; }
+  bool OnlyEntryIs(const std::string&) const override { return false; }
+  int CurrentEntry() const override { return -1; }
+};
+
+// A playlist view that the user-interface thread keeps up to date.
+class AtomicPlaylistView : public PlaylistView {
+ public:
+  void Update(int entryCount, const std::string& onlyEntry, int currentEntry);
+  int EntryCount() const override { return count_.load(); }
+  bool OnlyEntryIs(const std::string& fileName) const override;
+  int CurrentEntry() const override { return current_.load(); }
+
+ private:
+  std::atomic<int> count_{0};
+  std::atomic<int> current_{-1};
+  mutable std::mutex mutex_;
+  std::string onlyEntry_;
+};
+
+// The media player of other media files, driven by Start, Stop and Pause
+// while MediaActive is set.
+class MediaTransport {
+ public:
+  virtual ~MediaTransport() = default;
+  virtual void Close() = 0;            // preparation of a score
+  virtual void Play() = 0;             // with its 100 ms position timer
+  virtual void StopAndRewind() = 0;    // stops the position timer too
+  virtual void Pause() = 0;            // stops the position timer too
+};
+
+// ---- player state -------------------------------------------------------------
+
+constexpr int kDesignPpi = 120;
+constexpr int kPositionMax = 1000;
+constexpr int kPlayingVelocity = 100;
+
+extern const char* const kPauseCaption;   // "一時停止"
+extern const char* const kResumeCaption;  // "再開"
+extern const char* const kBpmSuffix;      // " 拍/分"
+
+struct PlayerState {
+  std::atomic<int32_t> CurrentRow{0};
+  std::atomic<int32_t> RepeatCount{0};
+  std::atomic<int32_t> Transpose{0};  // KeyShift * 256
+  int32_t TimerMinPeriod = kDefaultTimerMinPeriod;
+  int TimerId = 0;
+  std::atomic<bool> TickGate{false};
+  std::atomic<bool> AdvanceNext{true};
+  std::atomic<int32_t> Step{1};
+  std::atomic<bool> HoldSong{false};
+  std::atomic<bool> Dragging{false};
+  std::atomic<bool> DisplayOn{true};
+  std::atomic<bool> MediaActive{false};
+  std::atomic<int32_t> PositionValue{1};
+  float RowsPerPosition = 0;
+  // cmFwrd's and cmRwnd's Tag.
+  std::atomic<int> FwrdTag{0};
+  std::atomic<int> RwndTag{0};
+};
+
+class PlaybackEngine {
+ public:
+  PlaybackEngine(Score& score, SoundSettings& settings, MidiDevices& devices, PeriodicTimer& timer,
+                 PlayerDisplay& display, Messages& msgs);
+  PlaybackEngine(const PlaybackEngine&) = delete;
+  PlaybackEngine& operator=(const PlaybackEngine&) = delete;
+  ~PlaybackEngine();  // kills the timer
+
+  // Start-up of the display: screen density, comb picture size and the
+  // roll's background colour (BlankRoll). Fills and shows the comb.
+  void SetupDisplay(int ppi, int combWidth, int combHeight, Rgb rollBackground = kDefaultRollBackground);
+  void SetPlaylistView(const PlaylistView* view);  // nullptr: no playlist
+  void SetMediaTransport(MediaTransport* media);
+
+  // 0 full preparation, 1 layout only, 2 finishing after the loader drew
+  // the dots. Messages go to `msgs` (the engine's own by default).
+  void PrepareSong(int mode);
+  void PrepareSong(int mode, Messages& msgs);
+  // A dot of the roll (the MBT reader between modes 1 and 2).
+  void DrawRollDot(int32_t row, int32_t column);
+
+  // Start from the beginning (fromPause false) or resume (true).
+  void StartClick(bool fromPause = false);
+  void StopClick();
+  void cmPauseClick();
+  // The timer callback.
+  void TimerTick();
+
+  void cmBpmMinusClick();
+  void cmBpmPlusClick();
+  void ApplyTempo();
+
+  // Handler of the position bar (score branch).
+  void PosiBarChange(int position, bool leftButtonDown);
+  void cmFwrdMouseDown(bool leftButton = true) { if (leftButton) state.FwrdTag = 1; }
+  void cmFwrdMouseUp(bool leftButton = true) { if (leftButton) state.FwrdTag = 0; }
+  void cmRwndMouseDown(bool leftButton = true) { if (leftButton) state.RwndTag = 1; }
+  void cmRwndMouseUp(bool leftButton = true) { if (leftButton) state.RwndTag = 0; }
+
+  // Puts the teeth of CurrentRow back to the rest colour and shows the comb.
+  void ClearRowHighlight();
+
+  // The data-error state of the player: stop, playing controls disabled,
+  // previous/next enabled, the title label "データ・エラー".
+  void ShowDataError();
+
+  // Playing or paused (the File menu is disabled).
+  bool Playing() const { return playing_.load(); }
+  bool Paused() const { return paused_; }
+
+  PlayerState state;
+
+  const RollGeometry& Geometry() const { return geometry_; }
+  const Rgb24Image& Roll() const { return roll_; }
+  // A copy of the comb picture (taken under the comb's lock).
+  Rgb24Image CombSnapshot() const;
+  int Ppi() const { return ppi_; }
+  MidiOut& Out() { return devices_.Out(); }
+
+ private:
+  void Send(int status, int data1, int data2);
+  void SendSetup();
+  void SendDefaultTone(bool always);
+  void PaintRow(int32_t row, Rgb colour);  // under combMutex_
+  void DrawComb();
+  void ShowBarBeat(int32_t row);
+  void StartTimer();
+  void KillTimer();
+  void AdvanceTick();
+  void SoundTick();
+
+  Score& score_;
+  SoundSettings& settings_;
+  MidiDevices& devices_;
+  PeriodicTimer& timer_;
+  PlayerDisplay& display_;
+  Messages& msgs_;
+  const PlaylistView* playlist_ = nullptr;
+  MediaTransport* media_ = nullptr;
+  EmptyPlaylistView noPlaylist_;
+
+  // Settings taken at start (the tick reads only these).
+  SoundSettings active_;
+  std::atomic<bool> playing_{false};  // the MIDI menu is disabled
+  bool paused_ = false;               // cmPause reads "再開"
+
+  int ppi_ = kDesignPpi;
+  Rgb rollBackground_ = kDefaultRollBackground;
+  RollGeometry geometry_;
+  Rgb24Image roll_;
+  mutable std::mutex combMutex_;
+  Rgb24Image comb_;
+  std::vector<uint8_t*> combRows_;  // row start addresses of comb_
+};
+
+// The MBT reader's side effects mapped onto the engine: the layout is
+// PrepareSong(1), the dots go onto the roll, the finishing is PrepareSong(2).
+class EngineLoadHooks : public LoadHooks {
+ public:
+  EngineLoadHooks(PlaybackEngine& engine, PlayerDisplay& display) : engine_(engine), display_(display) {}
+  void BeginLoad() override;
+  void EndWaitCursor() override;
+  void PrepareLayout(const Score&) override;
+  void DrawDot(int32_t row, int32_t column) override;
+  void FinishPreparation(Score& s, Messages& msgs) override;
+  void ShowDataError() override;
+  void FocusStart() override;
+
+ private:
+  PlaybackEngine& engine_;
+  PlayerDisplay& display_;
+};
+
+}  // namespace poronka
