@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 
 namespace poronka {
 
@@ -19,6 +20,7 @@ struct SoundSettings {
   int StopDelayRows = 0;  // 0: notes ring; n: released n rows after they sound
   int RepeatSetting = 1;  // how many times a song plays before the playlist moves on
   int KeyShift = 0;       // semitones
+  int PendingKeyShift = 0;  // position of the key shift bar; becomes KeyShift at OK
   // MIDI channels (0..15) that the MIDI import takes; all but 10 (index 9).
   std::array<bool, 16> ChannelEnabled{true, true, true, true, true, true, true, true,
                                       true, false, true, true, true, true, true, true};
@@ -28,6 +30,20 @@ struct SoundSettings {
 
 // Bank number (MSB) of the variation tone chosen by BankIndex for a program:
 // the first two characters of that entry of the variation list, or 0.
+// Below 1 (capital tone or no list), or past the end of the list, gives 0.
 int BankNumberOf(int program, int bankIndex);
+
+// Label texts of the settings: pan "中央", "L" + (64 - pan) or "R" + (pan - 64);
+// key shift "+n" above 0, else the plain number.
+std::string PanText(int pan);
+std::string KeyShiftText(int keyShift);
+
+// What the player shows for the confirmed instrument: "ＧＭ音色" and the
+// instrument name, or "ＧＳ音色" and the variation's name without its number.
+struct SoundLabel {
+  std::string kind;  // Label4
+  std::string name;  // lblSound
+};
+SoundLabel SoundLabelOf(int program, int bankIndex);
 
 }  // namespace poronka
