@@ -6,6 +6,10 @@
 #include "core/file_io.h"
 #include "core/mbt.h"
 #include "core/text_codec.h"
+#include "interchange/mfi_export.h"
+#include "interchange/smf_export.h"
+#include "settings/gs_variations.h"
+#include "settings/sound_settings.h"
 
 namespace poronka::cli {
 
@@ -165,14 +169,32 @@ int LoadInput(const std::string& path, const Options&, Score& s, int& keyShift,
   return kUsage;
 }
 
-int SaveOutput(const std::string& path, const Options&, Score& s, StderrMessages& msgs,
+int SaveOutput(const std::string& path, const Options& o, Score& s, StderrMessages& msgs,
                std::ostream& err) {
   std::string ext = UpperExtension(path);
   s.FileName = path;
   if (ext == ".MBT") return WriteMbt(s, msgs) ? kOk : kFailed;
   if (ext == ".MID" || ext == ".MLD") {
-    err << "poronka-cli: writing " << ext << " files is not available in this build\n";
-    return kUsage;
+    SoundSettings settings;
+    settings.Program = o.program;
+    settings.BankIndex = o.bank;
+    settings.Pan = o.pan;
+    settings.Reverb = o.reverb;
+    settings.Chorus = o.chorus;
+    settings.Modulation = o.modulation;
+    settings.StopDelayRows = o.stopDelay;
+    if (ext == ".MID") {
+      int entries = static_cast<int>(VariationsOf(o.program).size());
+      if (o.bank > 0 && o.bank >= entries) {
+        err << "poronka-cli: bad value for --bank: program " << o.program << " has "
+            << (entries == 0 ? std::string("no variation list")
+                             : "variations 0.." + std::to_string(entries - 1))
+            << "\n" << kUsageText;
+        return kUsage;
+      }
+      return SaveSmf(s, settings, msgs) ? kOk : kFailed;
+    }
+    return SaveMfi(s, settings, msgs, o.date) ? kOk : kFailed;
   }
   err << "poronka-cli: unsupported output type: " << path << "\n" << kUsageText;
   return kUsage;
