@@ -6,6 +6,7 @@
 #include "core/file_io.h"
 #include "core/mbt.h"
 #include "core/text_codec.h"
+#include "interchange/smf_import.h"
 #include "interchange/mfi_export.h"
 #include "interchange/smf_export.h"
 #include "settings/gs_variations.h"
@@ -152,7 +153,7 @@ bool ParseOptions(const std::vector<std::string>& args, size_t from, Options& o,
 }
 
 // Loads INPUT by its extension. Returns kOk, kFailed or kUsage.
-int LoadInput(const std::string& path, const Options&, Score& s, int& keyShift,
+int LoadInput(const std::string& path, const Options& o, Score& s, int& keyShift,
               StderrMessages& msgs, std::ostream& err) {
   std::string ext = UpperExtension(path);
   s.FileName = path;
@@ -162,8 +163,13 @@ int LoadInput(const std::string& path, const Options&, Score& s, int& keyShift,
     return ReadMbt(s, msgs, hooks) == MbtLoad::Ok ? kOk : kFailed;
   }
   if (ext == ".MID") {
-    err << "poronka-cli: reading .mid files is not available in this build\n";
-    return kUsage;
+    SoundSettings settings;
+    for (int c = 0; c < 16; ++c) settings.ChannelEnabled[c] = o.channels[c];
+    settings.SmfPitchAdjust = o.pitchAdjust;
+    SmfImportHooks hooks;
+    SmfImportResult r = ImportSmf(s, settings, msgs, hooks);
+    keyShift = r.keyShift;
+    return r.status == SmfImportStatus::Ok ? kOk : kFailed;
   }
   err << "poronka-cli: unsupported input type: " << path << "\n" << kUsageText;
   return kUsage;
