@@ -246,7 +246,9 @@ class PlaybackEngine {
   void cmBpmPlusClick();
   void ApplyTempo();
 
-  // Handler of the position bar (score branch).
+  // Handler of the position bar (score branch). Call it for every change of
+  // the bar and also when the user releases it (leftButtonDown false), so
+  // that the end of a drag lets the ticks run again.
   void PosiBarChange(int position, bool leftButtonDown);
   void cmFwrdMouseDown(bool leftButton = true) { if (leftButton) state.FwrdTag = 1; }
   void cmFwrdMouseUp(bool leftButton = true) { if (leftButton) state.FwrdTag = 0; }
@@ -260,9 +262,12 @@ class PlaybackEngine {
   // previous/next enabled, the title label "データ・エラー".
   void ShowDataError();
 
-  // Playing or paused (the File menu is disabled).
+  // Playing: the timer runs and the MIDI menu is disabled (also after the
+  // last song ended, until StopClick). Paused: cmPause reads "再開".
+  // SongActive: playing or paused (the File menu is disabled).
   bool Playing() const { return playing_.load(); }
   bool Paused() const { return paused_; }
+  bool SongActive() const { return playing_.load() || paused_; }
 
   PlayerState state;
 
@@ -298,6 +303,7 @@ class PlaybackEngine {
   // Settings taken at start (the tick reads only these).
   SoundSettings active_;
   std::atomic<bool> playing_{false};  // the MIDI menu is disabled
+  std::atomic<bool> timerRunning_{false};
   bool paused_ = false;               // cmPause reads "再開"
 
   int ppi_ = kDesignPpi;

@@ -1,0 +1,53 @@
+// The built-in synthesizer: FluidSynth with a General MIDI soundfont, either
+// playing through a real-time audio driver or rendering offline.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "playback/midi_output.h"
+
+namespace poronka {
+
+// Product name of the built-in synthesizer in the device menu.
+extern const char* const kBuiltInSynthName;
+
+// PORONKA_SOUNDFONT when set, else the system's General MIDI soundfont.
+std::string DefaultSoundFont();
+
+class BuiltInSynth : public MidiDevice {
+ public:
+  struct Options {
+    std::string soundFont;  // empty: DefaultSoundFont()
+    bool realTime = true;   // false: no audio driver, Render() pulls samples
+    double sampleRate = 44100;
+    double gain = 0.8;      // FluidSynth's own default (0.2) is whisper-quiet
+    int periodSize = 256;   // frames per audio period (real time)
+    int periods = 3;
+  };
+  // nullptr on failure; `error` says why.
+  static std::unique_ptr<BuiltInSynth> Create(const Options& options, std::string* error = nullptr);
+  ~BuiltInSynth() override;
+
+  void ShortMsg(uint32_t message) override;
+  void Reset() override;
+
+  // Offline: writes `frames` stereo frames (interleaved 16-bit).
+  void Render(int16_t* interleaved, int frames);
+  // The audio driver in use ("pulseaudio", "alsa", "jack"), empty offline.
+  const std::string& DriverName() const { return driverName_; }
+  // Latency of the audio buffer in ms (periods × period size).
+  double BufferLatencyMs() const;
+  double SampleRate() const { return options_.sampleRate; }
+
+  struct Parts;
+
+ private:
+  BuiltInSynth() = default;
+  Options options_;
+  std::string driverName_;
+  std::unique_ptr<Parts> parts_;
+};
+
+}  // namespace poronka
