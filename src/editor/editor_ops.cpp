@@ -187,7 +187,9 @@ void ShowEditor(EditorContext& ctx, ShowSender sender) {
 bool NewScore(EditorContext& ctx) {
   Score& s = ctx.score;
   if (s.Modified && !ctx.messages.AskOkCancel(kClearQuestion)) return false;
+  const int32_t bpm = s.Bpm;  // New leaves the tempo figure to the next preparation
   MakeNewSong(s);
+  s.Bpm = bpm;
   ctx.state.MoveTo(GridCell{1, kFirstGridRow});
   ctx.state.RememberCurrent();
   ctx.Restore(SnapshotKind::Base);

@@ -173,3 +173,37 @@ std::string PromptCancelResult(PromptMode mode, const std::string& current) {
 }
 
 }  // namespace poronka::editor
+
+namespace poronka::editor {
+
+bool TextFitsMask(const std::string& text, const std::string& mask) {
+  const std::string m = mask.substr(0, mask.find(';'));
+  // Work on code points: a 'C' position takes any one character.
+  std::u32string t;
+  for (size_t i = 0; i < text.size();) {
+    unsigned char c = static_cast<unsigned char>(text[i]);
+    int n = c < 0x80 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
+    if (i + n > text.size()) return false;
+    char32_t cp = n == 1 ? c : c & (0xFF >> (n + 1));
+    for (int k = 1; k < n; ++k) cp = (cp << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
+    t.push_back(cp);
+    i += n;
+  }
+  if (t.size() > m.size()) return false;
+  for (size_t i = 0; i < m.size(); ++i) {
+    const bool have = i < t.size() && t[i] != U' ';
+    const char32_t c = i < t.size() ? t[i] : U' ';
+    const bool digit = c >= U'0' && c <= U'9';
+    switch (m[i]) {
+      case '0': if (!digit) return false; break;
+      case '9': if (have && !digit) return false; break;
+      case '#': if (have && !digit && c != U'+' && c != U'-') return false; break;
+      case 'C': if (!have) return false; break;
+      case 'c': break;
+      default: if (i < t.size() && c != static_cast<unsigned char>(m[i])) return false; break;
+    }
+  }
+  return true;
+}
+
+}  // namespace poronka::editor

@@ -241,3 +241,13 @@ struct EditorContext {
 };
 
 }  // namespace poronka::editor
+
+namespace poronka::editor {
+
+// True when `text` could stand in an edit with this input mask: '0' a
+// required digit, '9' an optional digit, '#' an optional digit or sign,
+// 'C' a required character, 'c' an optional one; blanks (' ') stand for
+// optional positions left empty. The mask text is up to its first ';'.
+bool TextFitsMask(const std::string& text, const std::string& mask);
+
+}  // namespace poronka::editor

@@ -527,3 +527,28 @@ TEST(Saving, WriterChoice) {
 
 }  // namespace
 }  // namespace poronka::editor
+
+namespace poronka::editor {
+namespace {
+
+TEST(PromptBox, MasksAndCancelResults) {
+  EXPECT_TRUE(TextFitsMask("6A", "0C;1;_"));
+  EXPECT_TRUE(TextFitsMask("5♭", "0C;1;_"));
+  EXPECT_FALSE(TextFitsMask("6", "0C;1;_"));
+  EXPECT_FALSE(TextFitsMask("A6", "0C;1;_"));
+  EXPECT_FALSE(TextFitsMask("6AB", "0C;1;_"));
+  EXPECT_TRUE(TextFitsMask("-12", "#99;0;_"));
+  EXPECT_TRUE(TextFitsMask("+3", "#99;0;_"));
+  EXPECT_TRUE(TextFitsMask("", "#99;0;_"));
+  EXPECT_FALSE(TextFitsMask("3-", "#99;0;_"));
+  EXPECT_FALSE(TextFitsMask("1234", "#99;0;_"));
+  EXPECT_TRUE(TextFitsMask("7 5", "9999;1;_"));
+  EXPECT_FALSE(TextFitsMask("-5", "9999;1;_"));
+  EXPECT_EQ(PromptCancelResult(PromptMode::NotMov, "x"), "0");
+  EXPECT_EQ(PromptCancelResult(PromptMode::ColAdd, "x"), "");
+  EXPECT_EQ(PromptCancelResult(PromptMode::Phrajt, "x"), "");
+  EXPECT_EQ(PromptCancelResult(PromptMode::Test, "x"), "x");
+}
+
+}  // namespace
+}  // namespace poronka::editor
