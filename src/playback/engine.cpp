@@ -145,8 +145,10 @@ void PlaybackEngine::PrepareSong(int mode, Messages& msgs) {
       state.MediaActive = false;
     }
   }
-  geometry_ = ComputeRollGeometry(ppi_, s.RowCount, s.ColumnCount);
-  roll_.Reset(geometry_.RollWidth, geometry_.RollHeight, rollBackground_);
+  if (mode != 2) {  // the finishing keeps the roll that the loader drew on
+    geometry_ = ComputeRollGeometry(ppi_, s.RowCount, s.ColumnCount);
+    roll_.Reset(geometry_.RollWidth, geometry_.RollHeight, rollBackground_);
+  }
   if (mode == 1) return;
 
   if (mode == 0) {
