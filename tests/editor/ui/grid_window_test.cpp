@@ -1,0 +1,329 @@
+#include "editor/ui/grid_window.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QTimer>
+
+#include "core/mbt.h"
+#include "core/text_codec.h"
+#include "editor/ui/io_box.h"
+#include "editor/ui/song_dialog.h"
+#include "support/test_support.h"
+
+namespace poronka::ui {
+namespace {
+
+using namespace poronka::editor;
+
+class FakePlayer : public EditorPlayer {
+ public:
+  bool RunOpenCommand() override {
+    ++opens;
+    if (!openWith) return false;
+    openWith();
+    return true;
+  }
+  void PrepareSong() override { ++prepares; }
+  void OpenMidiForEditor() override { ++midiOpens; }
+  void SendShortMessage(uint32_t m) override { sent.push_back(m); }
+  bool MediaActive() const override { return false; }
+  void ReleaseMidiForMedia() override { ++releases; }
+  void ShowPlayer() override { ++playerShown; }
+  void ExitApplication() override { ++exits; }
+  void ShowHelp() override { ++helps; }
+  void ShowAbout() override { ++abouts; }
+  std::function<void()> openWith;
+  std::vector<uint32_t> sent;
+  int opens = 0, prepares = 0, midiOpens = 0, releases = 0, playerShown = 0, exits = 0, helps = 0,
+      abouts = 0;
+};
+
+QString Q(const char* s) { return QString::fromUtf8(s); }
+
+class GridWindow : public ::testing::Test {
+ protected:
+  void Open() {
+    win = new TfrmGrid(score, session, settings, messages, player);
+    win->show();
+    QApplication::processEvents();
+  }
+  void TearDown() override {
+    if (win) {
+      win->setAttribute(Qt::WA_DeleteOnClose, false);
+      delete win.data();
+    }
+  }
+  QAction* Action(const char* name) { return win->findChild<QAction*>(name); }
+  QPoint CellCenter(int32_t col, int32_t scoreRow) {
+    const QModelIndex i = win->Model()->index(scoreRow - 1, col - 1);
+    win->Grid()->scrollTo(i);
+    return win->Grid()->visualRect(i).center();
+  }
+  void ClickCell(int32_t col, int32_t scoreRow, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+    QTest::mouseClick(win->Grid()->viewport(), Qt::LeftButton, mods, CellCenter(col, scoreRow));
+    QApplication::processEvents();
+  }
+  QString Cell(int32_t col, int32_t scoreRow) {
+    return win->Model()->index(scoreRow - 1, col - 1).data().toString();
+  }
+
+  Score score;
+  EditorSession session;
+  SoundSettings settings;
+  RecordingMessages messages;
+  FakePlayer player;
+  QPointer<TfrmGrid> win;
+};
+
+TEST_F(GridWindow, ShowsTheNewScoreWhenThereAreNoColumns) {
+  Open();
+  EXPECT_EQ(win->windowTitle(), Q("ポロンカ　作成・編集モード"));
+  EXPECT_EQ(win->Model()->rowCount(), 301);
+  EXPECT_EQ(win->Model()->columnCount(), 36);
+  EXPECT_EQ(win->Model()->headerData(12, Qt::Horizontal, Qt::DisplayRole).toString(), Q("5\nC"));
+  EXPECT_EQ(win->Model()->headerData(4, Qt::Vertical, Qt::DisplayRole).toString(), Q("2･1"));
+  EXPECT_EQ(win->Model()->headerData(300, Qt::Vertical, Qt::DisplayRole).toString(), QString());
+  EXPECT_EQ(win->findChild<QLabel*>("lblSpeed")->text(), Q("速度:750mS／行"));
+  EXPECT_EQ(win->findChild<QLabel*>("lblPhrlen")->text(), Q("4行/小節"));
+  EXPECT_EQ(win->findChild<QLabel*>("lblNote")->text(), Q("4分音符"));
+  EXPECT_EQ(win->findChild<QLabel*>("lblTitle")->text(), Q("無題"));
+  EXPECT_FALSE(Action("SMEUndo")->isEnabled());
+  EXPECT_FALSE(Action("tbRedo")->isEnabled());
+  EXPECT_FALSE(Action("tbPast")->isEnabled());
+  EXPECT_EQ(player.midiOpens, 1);
+  EXPECT_EQ(player.sent.size(), 105u);
+  EXPECT_EQ(win->Grid()->currentIndex(), win->Model()->index(0, 0));
+  EXPECT_TRUE(win->findChild<QCheckBox*>("ChkSon")->isChecked());
+}
+
+TEST_F(GridWindow, ClicksAndKeysToggleNotes) {
+  Open();
+  player.sent.clear();
+  ClickCell(13, 5);
+  EXPECT_EQ(Cell(13, 5), Q("○"));
+  EXPECT_TRUE(RowHasColumn(score.RowNotes[5], 13));
+  EXPECT_EQ(player.sent, (std::vector<uint32_t>{ShortMessage(0x90, 60, 100)}));
+  EXPECT_TRUE(Action("tbUndo")->isEnabled());
+  EXPECT_EQ(win->RowColLabel()->text(), Q("(5)2･1=5C"));
+  // A second click on the same cell takes the note away again.
+  ClickCell(13, 5);
+  EXPECT_EQ(Cell(13, 5), QString());
+  // Shift-click and the spare row toggle nothing.
+  ClickCell(14, 6, Qt::ShiftModifier);
+  EXPECT_EQ(Cell(14, 6), QString());
+  ClickCell(3, 301);
+  EXPECT_EQ(Cell(3, 301), QString());
+  // Enter and Space toggle the current cell.
+  ClickCell(2, 2);
+  QTest::keyClick(win->Grid(), Qt::Key_Space);
+  EXPECT_EQ(Cell(2, 2), QString());
+  QTest::keyClick(win->Grid(), Qt::Key_Return);
+  EXPECT_EQ(Cell(2, 2), Q("○"));
+  // Up sounds the row above before moving; Left and Right sound nothing.
+  ClickCell(4, 3);
+  player.sent.clear();
+  QTest::keyClick(win->Grid(), Qt::Key_Up);
+  EXPECT_EQ(player.sent, (std::vector<uint32_t>{ShortMessage(0x90, 49, 100)}));
+  EXPECT_EQ(win->Grid()->currentIndex().row(), 1);
+  player.sent.clear();
+  QTest::keyClick(win->Grid(), Qt::Key_Left);
+  QTest::keyClick(win->Grid(), Qt::Key_Right);
+  EXPECT_TRUE(player.sent.empty());
+  // Undo through the tool button.
+  Action("tbUndo")->trigger();
+  EXPECT_EQ(Cell(4, 3), QString());
+  EXPECT_TRUE(Action("SMERedo")->isEnabled());
+}
+
+TEST_F(GridWindow, FlatsCopyPasteAndHints) {
+  Open();
+  ClickCell(13, 5);
+  ClickCell(15, 8);
+  win->findChild<QRadioButton*>("rdoSFFlat")->click();
+  EXPECT_EQ(win->Model()->headerData(13, Qt::Horizontal, Qt::DisplayRole).toString(), Q("5\nd"));
+  EXPECT_EQ(Utf16ToUtf8(score.LetterLine.substr(13, 1)), "c");
+  win->findChild<QRadioButton*>("rdoSFSharp")->click();
+  EXPECT_EQ(win->Model()->headerData(13, Qt::Horizontal, Qt::DisplayRole).toString(), Q("5\nc"));
+  // Select 4 rows x 3 columns and copy.
+  QItemSelectionModel* sm = win->Grid()->selectionModel();
+  sm->setCurrentIndex(win->Model()->index(4, 12), QItemSelectionModel::NoUpdate);
+  sm->select(QItemSelection(win->Model()->index(4, 12), win->Model()->index(7, 14)),
+             QItemSelectionModel::ClearAndSelect);
+  Action("SMECopy")->trigger();
+  EXPECT_TRUE(Action("tbPast")->isEnabled());
+  EXPECT_EQ(Action("tbPast")->toolTip(), Q("貼り付け2･1=5C→4:3"));
+  EXPECT_EQ(Action("SMEPast")->statusTip(), Q("2･1=5C→4:3"));
+  ClickCell(1, 20);
+  ClickCell(1, 20);  // on and off again: the cursor is there
+  Action("tbPast")->trigger();
+  EXPECT_EQ(Cell(1, 20), Q("○"));
+  EXPECT_EQ(Cell(3, 23), Q("○"));
+  EXPECT_TRUE(RowHasColumn(score.RowNotes[23], 3));
+}
+
+TEST_F(GridWindow, SongInformationDialog) {
+  Open();
+  QTimer::singleShot(0, [&] {
+    auto* dlg = qobject_cast<TfrmDialog*>(QApplication::activeModalWidget());
+    ASSERT_NE(dlg, nullptr);
+    EXPECT_EQ(dlg->windowTitle(), Q("曲名等の設定"));
+    EXPECT_EQ(dlg->txtSpeed->text(), Q("750"));
+    dlg->txtBRC->setText("4");
+    dlg->OKButton->click();  // refused: stays open
+    EXPECT_TRUE(dlg->isVisible());
+    EXPECT_EQ(dlg->focusWidget(), dlg->txtBRC);
+    dlg->txtBRC->setText("3");
+    dlg->txtSpeed->setText("751");
+    dlg->txtTitle->setPlainText(Q("春\n二行目"));
+    dlg->OKButton->click();
+  });
+  Action("SMEInfo")->trigger();
+  EXPECT_EQ(messages.Texts().back(), "開始前行数は小節行数より小さくしてください。");
+  EXPECT_EQ(score.HalfPeriod, 375);
+  EXPECT_EQ(score.PreRows, 3);
+  EXPECT_EQ(score.Title, "春\r\n二行目");
+  EXPECT_EQ(win->Model()->headerData(0, Qt::Vertical, Qt::DisplayRole).toString(), Q("1･4"));
+  EXPECT_EQ(win->findChild<QLabel*>("lblNote")->text(), Q("4分音符"));
+  EXPECT_TRUE(Action("SMEUndo")->isEnabled());
+}
+
+TEST_F(GridWindow, PromptBoxModes) {
+  PromptRequest col;
+  col.mode = PromptMode::ColAdd;
+  col.caption = "新しい音の挿入";
+  col.mask = "0C;1;_";
+  int calls = 0;
+  TfrmIOBox box(col, [&](const std::string& e, std::string& result) {
+    ++calls;
+    if (e == "6A") return false;
+    result = e + "13";
+    return true;
+  });
+  box.show();
+  EXPECT_EQ(box.windowTitle(), Q("新しい音の挿入"));
+  EXPECT_TRUE(box.txtNote->isVisible());
+  EXPECT_FALSE(box.cmbOct->isVisible());
+  box.txtNote->setText("6A");
+  box.ButOK->click();
+  EXPECT_TRUE(box.isVisible());
+  box.txtNote->setText("3B");
+  box.ButOK->click();
+  EXPECT_FALSE(box.isVisible());
+  EXPECT_EQ(box.Result(), "3B13");
+  EXPECT_EQ(calls, 2);
+
+  PromptRequest mv;
+  mv.mode = PromptMode::NotMov;
+  TfrmIOBox m(mv, {});
+  EXPECT_EQ(m.windowTitle(), Q("確認ダイアログ"));
+  EXPECT_EQ(m.cmbOct->count(), 49);
+  EXPECT_EQ(m.cmbOct->currentText(), Q("0"));
+  m.ButCancel->click();
+  EXPECT_EQ(m.Result(), "0");
+
+  PromptRequest t;
+  t.mode = PromptMode::Test;
+  TfrmIOBox tb(t, {});
+  tb.show();
+  EXPECT_FALSE(tb.ButOK->isVisible());
+  EXPECT_EQ(tb.ButCancel->text(), Q("中止"));
+  EXPECT_EQ(tb.Label1->text(), Q("ほんとうですか？"));
+
+  PromptRequest p;
+  p.mode = PromptMode::Phrajt;
+  p.mask = "#99;0;_";
+  p.entry = "-2";
+  TfrmIOBox pb(p, {});
+  EXPECT_EQ(pb.txtNote->text(), Q("-2"));
+  pb.ButOK->click();
+  EXPECT_EQ(pb.Result(), "-2");
+}
+
+TEST_F(GridWindow, LeavingPreparesAfterAChangeAndSaveAsPicksTheWriter) {
+  Open();
+  ClickCell(1, 1);
+  poronka::testing::TempDir dir;
+  std::string asked;
+  win->saveDialog = [&](const std::string& name) {
+    asked = name;
+    return std::optional<std::pair<std::string, int>>({dir.File("song.txt"), 1});
+  };
+  score.FileName = "/x/song.mid";
+  Action("SMFSave")->trigger();  // not an MBT name: Save As
+  EXPECT_EQ(asked, "/x/song.mid");
+  EXPECT_EQ(score.FileName, dir.File("song.txt"));
+  EXPECT_FALSE(poronka::testing::ReadBytes(dir.File("song.txt")).empty());
+  EXPECT_FALSE(score.Modified);
+  win->findChild<QPushButton*>("cmPMod")->click();
+  QApplication::processEvents();
+  EXPECT_EQ(player.prepares, 1);
+  EXPECT_EQ(player.playerShown, 1);
+}
+
+TEST_F(GridWindow, OpenResetsTheRingAndExitAsks) {
+  Open();
+  ClickCell(1, 1);
+  player.openWith = [&] {
+    MakeNewSong(score);
+    score.RowCount = 10;
+    score.RowNotes.assign(11, RowSlots{});
+    score.RowNotes[4] = RowFromColumns({7});
+  };
+  Action("SMFOpen")->trigger();
+  EXPECT_EQ(win->Model()->rowCount(), 11);
+  EXPECT_EQ(Cell(7, 4), Q("○"));
+  EXPECT_FALSE(Action("SMEUndo")->isEnabled());
+  EXPECT_EQ(win->findChild<QLabel*>("lblNote")->text(), Q("4分音符／行"));
+  score.Modified = true;
+  messages.answers = {false};
+  Action("SMFExit")->trigger();
+  EXPECT_EQ(player.exits, 0);
+  Action("SMHExp")->trigger();
+  Action("SMHVer")->trigger();
+  EXPECT_EQ(player.helps, 1);
+  EXPECT_EQ(player.abouts, 1);
+}
+
+TEST_F(GridWindow, OpensALargeScoreQuickly) {
+  MakeNewSong(score);
+  score.RowCount = 100000;
+  score.RowNotes.assign(100001, RowSlots{});
+  std::vector<int32_t> cols;
+  std::u16string oct, let;
+  for (int c = 1; c <= 120; ++c) {
+    oct += static_cast<char16_t>(u'0' + (c - 1) / 12);
+    let += static_cast<char16_t>(kSharpLetters[(c - 1) % 12]);
+  }
+  score.OctaveLine = oct;
+  score.LetterLine = let;
+  DeriveColumnPitches(score);
+  for (int r = 1; r <= 100000; ++r) score.RowNotes[r] = RowFromColumns({1 + r % 100, 110});
+  score.BarAdjust.assign(25002, 0);
+  QElapsedTimer t;
+  t.start();
+  Open();
+  const qint64 ms = t.elapsed();
+  EXPECT_LT(ms, 300);
+  EXPECT_EQ(win->Model()->rowCount(), 100001);
+  EXPECT_EQ(win->Model()->columnCount(), 120);
+  t.restart();
+  ClickCell(50, 99999);
+  Action("tbUndo")->trigger();
+  EXPECT_LT(t.elapsed(), 300);
+  std::printf("open %lld ms\n", static_cast<long long>(ms));
+}
+
+}  // namespace
+}  // namespace poronka::ui
