@@ -28,6 +28,7 @@
 #include "editor/ui/song_dialog.h"
 #include "interchange/mfi_export.h"
 #include "interchange/smf_export.h"
+#include "playback/ui/message_boxes.h"
 
 namespace poronka::ui {
 
@@ -156,12 +157,13 @@ void NoteGridModel::LabelsChanged() {
 // ---- window -----------------------------------------------------------------
 
 TfrmGrid::TfrmGrid(Score& score, EditorSession& session, const SoundSettings& settings,
-                   Messages& messages, EditorPlayer& player, QWidget* parent)
+                   Messages* messages, EditorPlayer& player, QWidget* parent)
     : QMainWindow(parent),
       score_(score),
       session_(session),
       settings_(settings),
-      messages_(messages),
+      ownMessages_(messages ? nullptr : std::make_unique<PlayerMessageBoxes>(this)),
+      messages_(messages ? *messages : *ownMessages_),
       player_(player),
       ctx_{score_, state_, session_, messages_, *this} {
   setObjectName("frmGrid");

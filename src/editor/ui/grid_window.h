@@ -97,8 +97,9 @@ class NoteGridModel : public QAbstractTableModel {
 class TfrmGrid : public QMainWindow, private editor::EditorHost {
   Q_OBJECT
  public:
+  // `messages` nullptr: message boxes over this window.
   TfrmGrid(Score& score, editor::EditorSession& session, const SoundSettings& settings,
-           Messages& messages, EditorPlayer& player, QWidget* parent = nullptr);
+           Messages* messages, EditorPlayer& player, QWidget* parent = nullptr);
   ~TfrmGrid() override;
 
   // Handlers named after their controls.
@@ -181,6 +182,7 @@ class TfrmGrid : public QMainWindow, private editor::EditorHost {
   Score& score_;
   editor::EditorSession& session_;
   const SoundSettings& settings_;
+  std::unique_ptr<Messages> ownMessages_;
   Messages& messages_;
   EditorPlayer& player_;
   editor::EditorState state_;

@@ -55,7 +55,7 @@ QString Q(const char* s) { return QString::fromUtf8(s); }
 class GridWindow : public ::testing::Test {
  protected:
   void Open() {
-    win = new TfrmGrid(score, session, settings, messages, player);
+    win = new TfrmGrid(score, session, settings, &messages, player);
     win->show();
     QApplication::processEvents();
   }
