@@ -61,6 +61,7 @@ std::unique_ptr<BuiltInSynth> BuiltInSynth::Create(const Options& options, std::
   fluid_settings_setnum(p.settings, "synth.gain", options.gain);
   fluid_settings_setint(p.settings, "synth.reverb.active", 1);
   fluid_settings_setint(p.settings, "synth.chorus.active", 1);
+  fluid_settings_setint(p.settings, "synth.polyphony", options.polyphony);
   fluid_settings_setint(p.settings, "audio.period-size", options.periodSize);
   fluid_settings_setint(p.settings, "audio.periods", options.periods);
   fluid_settings_setint(p.settings, "audio.realtime-prio", 60);

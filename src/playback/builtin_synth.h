@@ -25,6 +25,10 @@ class BuiltInSynth : public MidiDevice {
     double gain = 0.8;      // FluidSynth's own default (0.2) is whisper-quiet
     int periodSize = 256;   // frames per audio period (real time)
     int periods = 3;
+    // Voices sounding at once. The music box rings for many seconds in the
+    // General MIDI soundfont; a hardware-like limit keeps a dense song cheap
+    // (the oldest, quietest voices give way).
+    int polyphony = 64;
   };
   // nullptr on failure; `error` says why.
   static std::unique_ptr<BuiltInSynth> Create(const Options& options, std::string* error = nullptr);
