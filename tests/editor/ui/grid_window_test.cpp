@@ -16,6 +16,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include "core/load_hooks.h"
 #include "core/mbt.h"
 #include "core/text_codec.h"
 #include "editor/ui/io_box.h"
@@ -323,6 +324,82 @@ TEST_F(GridWindow, OpensALargeScoreQuickly) {
   Action("tbUndo")->trigger();
   EXPECT_LT(t.elapsed(), 300);
   std::printf("open %lld ms\n", static_cast<long long>(ms));
+}
+
+}  // namespace
+}  // namespace poronka::ui
+
+namespace poronka::ui {
+namespace {
+
+// Pictures of the editor with a real song, with flats, and of each dialog,
+// written when PORONKA_SHOT_DIR names a folder.
+TEST(GridWindowPictures, SaveScreenshots) {
+  const char* dir = std::getenv("PORONKA_SHOT_DIR");
+  if (!dir) GTEST_SKIP() << "PORONKA_SHOT_DIR not set";
+  const QString out = QString::fromUtf8(dir) + "/";
+  Score score;
+  score.FileName = poronka::testing::SourcePath("examples/kirakira.mbt");
+  RecordingMessages messages;
+  LoadHooks hooks;
+  ASSERT_EQ(ReadMbt(score, messages, hooks), MbtLoad::Ok);
+  EditorSession session;
+  SoundSettings settings;
+  FakePlayer player;
+  TfrmGrid win(score, session, settings, &messages, player);
+  win.setAttribute(Qt::WA_DeleteOnClose, false);
+  win.resize(960, 720);
+  win.show();
+  QTest::qWait(200);
+  QTest::mouseClick(win.Grid()->viewport(), Qt::LeftButton, Qt::NoModifier,
+                    win.Grid()->visualRect(win.Model()->index(6, 14)).center());
+  win.grab().save(out + "editor.png");
+  win.findChild<QRadioButton*>("rdoSFFlat")->click();
+  QTest::qWait(100);
+  win.grab().save(out + "editor_flats.png");
+
+  TfrmDialog dlg(&win);
+  dlg.FormShow(SongInfoFromScore(score));
+  dlg.show();
+  QTest::qWait(100);
+  dlg.grab().save(out + "song_info.png");
+  dlg.hide();
+
+  PromptRequest r;
+  r.mode = PromptMode::ColAdd;
+  r.caption = "新しい音の挿入";
+  r.text = "挿入する音名（6A 等半角で）を指定してください。";
+  r.mask = "0C;1;_";
+  TfrmIOBox a(r, {}, &win);
+  a.show();
+  QTest::qWait(100);
+  a.grab().save(out + "iobox_coladd.png");
+  r = {};
+  r.mode = PromptMode::NotMov;
+  r.caption = "音程の移動";
+  r.text = "±１で半音ずつ高音又は低音側へ移動します。";
+  TfrmIOBox b(r, {}, &win);
+  b.show();
+  QTest::qWait(100);
+  b.grab().save(out + "iobox_notmov.png");
+  r = {};
+  r.mode = PromptMode::Test;
+  r.caption = "試奏中";
+  r.text = "試奏中です。\r中止するときは「中止」ボタンを押してください。";
+  TfrmIOBox c(r, {}, &win);
+  c.show();
+  QTest::qWait(100);
+  c.grab().save(out + "iobox_test.png");
+  r = {};
+  r.mode = PromptMode::Phrajt;
+  r.caption = "第3小節長さの調整";
+  r.text = "増減する行数（-3～296：-6 等半角で、減らすときは-をつける）を指定してください。";
+  r.mask = "#99;0;_";
+  r.entry = "0";
+  TfrmIOBox d(r, {}, &win);
+  d.show();
+  QTest::qWait(100);
+  d.grab().save(out + "iobox_phrajt.png");
 }
 
 }  // namespace
