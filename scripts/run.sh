@@ -7,12 +7,14 @@ song="${1:-$root/examples/sakura.mbt}"
 if [ -x "$dir/poronka" ]; then
   exec "$root/scripts/play.sh" "$dir" "$song"
 fi
-"$dir/poronka-cli" dump "$song" | python3 -c '
-import json, sys
-d = json.load(sys.stdin)
-notes = sum(1 for row in d["RowNotes"][1:] for c in row if c)
-print("Title:   ", d["Title"].split("\r\n")[0])
-print("Tempo:   ", d["Bpm"], "拍/分 (", d["HalfPeriod"] * 2, "mS／行)")
-print("Rows:    ", d["RowCount"], " bars of", d["RowsPerBar"], "rows, notes:", notes)
-print("Columns: ", d["ColumnCount"], "pitches")
-'
+# Until the player window exists: the batch tool plays the song through the
+# built-in synthesizer (Ctrl-C stops it). Without any audio output it says so
+# and renders the song into a WAV file instead.
+status=0
+"$dir/poronka-cli" play "$song" || status=$?
+[ "$status" -ne 0 ] || exit 0
+[ "$status" -eq 1 ] || exit "$status"
+wav="$dir/$(basename "${song%.*}").wav"
+echo "No audio output here: rendering the song into $wav instead." >&2
+"$dir/poronka-cli" render "$song" "$wav"
+echo "$wav"
