@@ -39,11 +39,11 @@ std::string UnmarkedName(const std::string& name) {
   return name.substr(start, end - start);
 }
 
-void PlaylistState::SetTopIndex(int top) {
+void PlaylistState::SetTopIndex(int top, bool notify) {
   top = std::max(0, top);
   if (top == top_) return;
   top_ = top;
-  Changed();
+  if (notify) Changed();
 }
 
 void PlaylistState::Append(const std::string& path, const std::string& displayName) {

@@ -39,7 +39,8 @@ class PlaylistState {
   // The first visible entry of the playlist box. The window keeps it up to
   // date when the user scrolls and scrolls to it after a change.
   int TopIndex() const { return top_; }
-  void SetTopIndex(int top);
+  // `notify` false: only records where the box stands (no listener call).
+  void SetTopIndex(int top, bool notify = true);
 
   // ---- editing; every change keeps CurrentEntry on the same song ----
 

@@ -1,0 +1,41 @@
+#include "library/ui/media_controller.h"
+
+#include "library/ui/qt_media_player.h"
+
+namespace poronka::ui {
+
+MediaController::MediaController(MediaHooks hooks, PlayerDisplay& display, PlayerState& state,
+                                 const SoundSettings& settings, const PlaylistState& playlist, MidiDevices& devices,
+                                 Messages& msgs, MediaPlayer* player, QObject* parent)
+    : QObject(parent), hooks_(std::move(hooks)) {
+  if (!player) {
+    ownPlayer_ = std::make_unique<QtMediaPlayer>();
+    player = ownPlayer_.get();
+  }
+  player_ = player;
+  mTimer_.setInterval(100);
+  session_ = std::make_unique<MediaSession>(*player_, static_cast<MediaHost&>(*this), display, state, settings, playlist, devices, msgs);
+  connect(&mTimer_, &QTimer::timeout, this, [this] { session_->PositionTick(); });
+}
+
+MediaController::~MediaController() {
+  mTimer_.stop();
+  session_.reset();
+}
+
+std::string MediaController::FileName() const { return hooks_.fileName ? hooks_.fileName() : std::string(); }
+void MediaController::ShowDataError() {
+  if (hooks_.showDataError) hooks_.showDataError();
+}
+void MediaController::ClearNoteDisplay() {
+  if (hooks_.clearNoteDisplay) hooks_.clearNoteDisplay();
+}
+bool MediaController::PlayerVisible() const { return hooks_.playerVisible && hooks_.playerVisible(); }
+PlayerMode MediaController::Mode() const { return hooks_.mode ? hooks_.mode() : PlayerMode::Stopped; }
+bool MediaController::LeftButtonDown() const { return hooks_.leftButtonDown && hooks_.leftButtonDown(); }
+int MediaController::PositionBar() const { return hooks_.positionBar ? hooks_.positionBar() : 1; }
+void MediaController::MidiMenuChanged() {
+  if (hooks_.midiMenuChanged) hooks_.midiMenuChanged();
+}
+
+}  // namespace poronka::ui

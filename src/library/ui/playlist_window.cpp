@@ -1,0 +1,366 @@
+#include "library/ui/playlist_window.h"
+
+#include <QApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileDialog>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QListWidget>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QStyle>
+#include <QToolButton>
+#include <QUrl>
+#include <QVBoxLayout>
+#include <QWindow>
+
+namespace poronka::ui {
+
+namespace {
+
+QString Q(const char* s) { return QString::fromUtf8(s); }
+QString Q(const std::string& s) { return QString::fromStdString(s); }
+
+const char* const kSongFilter = "オルゴール|*.MBT;*.MID|AllFile(*.*)|*.*";
+const char* const kPlaylistOpenFilter = "PlayListFile(*.PKL,*.MBL)|*.PKL;*.MBL|AllFile(*.*)|*.*";
+const char* const kPlaylistSaveFilter = "PlayListFile(*.PKL)|*.PKL|AllFile(*.*)|*.*";
+
+// "Name|*.A;*.B|Other|*.*" as Qt name filters ("Name (*.A *.B)").
+QStringList NameFilters(const char* filter) {
+  const QStringList parts = Q(filter).split('|');
+  QStringList out;
+  for (int i = 0; i + 1 < parts.size(); i += 2) {
+    QString patterns = parts[i + 1];
+    patterns.replace(';', ' ');
+    // Upper- and lower-case patterns both match on a case-sensitive system.
+    QStringList both;
+    for (const QString& p : patterns.split(' ', Qt::SkipEmptyParts)) {
+      both << p;
+      if (p.toLower() != p) both << p.toLower();
+    }
+    out << parts[i] + " (" + both.join(' ') + ")";
+  }
+  return out;
+}
+
+// The window's outline: from (8, 36) to (width - 8, height - 8), corners of
+// 50 x 30 pixels.
+QPainterPath Outline(const QSize& size) {
+  QPainterPath path;
+  path.addRoundedRect(QRectF(8, 36, size.width() - 16, size.height() - 44), 25, 15);
+  return path;
+}
+
+constexpr int kWidth = 262;
+constexpr int kHeight = 380;
+const QColor kAqua(0, 255, 255);
+
+}  // namespace
+
+std::vector<std::string> FilePlaylistDialogs::ChooseFilesToAdd(QWidget* parent) {
+  QFileDialog d(parent);
+  d.setFileMode(QFileDialog::ExistingFiles);
+  d.setNameFilters(NameFilters(kSongFilter));
+  if (d.exec() != QDialog::Accepted) return {};
+  std::vector<std::string> out;
+  for (const QString& f : d.selectedFiles()) out.push_back(f.toStdString());
+  return out;
+}
+
+std::string FilePlaylistDialogs::ChoosePlaylistToOpen(QWidget* parent) {
+  QFileDialog d(parent);
+  d.setFileMode(QFileDialog::ExistingFile);
+  d.setNameFilters(NameFilters(kPlaylistOpenFilter));
+  if (d.exec() != QDialog::Accepted || d.selectedFiles().isEmpty()) return {};
+  return d.selectedFiles().front().toStdString();
+}
+
+std::string FilePlaylistDialogs::ChooseSaveFile(QWidget* parent, const std::string& proposed) {
+  QFileDialog d(parent);
+  d.setAcceptMode(QFileDialog::AcceptSave);
+  d.setFileMode(QFileDialog::AnyFile);
+  d.setNameFilters(NameFilters(kPlaylistSaveFilter));
+  d.setDefaultSuffix("PKL");
+  // It does not ask before overwriting.
+  d.setOption(QFileDialog::DontConfirmOverwrite, true);
+  if (!proposed.empty()) d.selectFile(Q(proposed));
+  if (d.exec() != QDialog::Accepted || d.selectedFiles().isEmpty()) return {};
+  return d.selectedFiles().front().toStdString();
+}
+
+TfrmPList::TfrmPList(PlaylistState& state, Messages& msgs, PlaylistHost& host, QWidget* player,
+                     std::unique_ptr<PlaylistDialogs> dialogs, QWidget* parent)
+    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint),
+      state_(state),
+      msgs_(msgs),
+      playlist_(state, msgs, host),
+      player_(player),
+      dialogs_(dialogs ? std::move(dialogs) : std::make_unique<FilePlaylistDialogs>()) {
+  setObjectName("frmPList");
+  setWindowTitle("PlayList");
+  setAcceptDrops(true);
+  resize(kWidth, kHeight);
+  BuildControls();
+  ApplyRoundedShape();
+  listenerId_ = state_.AddListener([this] { Refresh(); });
+  Refresh();
+  PlaceBesidePlayer();
+}
+
+TfrmPList::~TfrmPList() { state_.RemoveListener(listenerId_); }
+
+void TfrmPList::BuildControls() {
+  auto tool = [this](const char* name, const char* hint, QStyle::StandardPixmap icon, const QString& text) {
+    auto* b = new QToolButton(this);
+    b->setObjectName(name);
+    b->setToolTip(Q(hint));
+    if (text.isEmpty()) {
+      b->setIcon(style()->standardIcon(icon));
+    } else {
+      b->setText(text);
+    }
+    b->setAutoRaise(false);
+    b->setFixedSize(28, 26);
+    return b;
+  };
+  auto button = [this](const char* name, const char* caption) {
+    auto* b = new QPushButton(Q(caption), this);
+    b->setObjectName(name);
+    b->setAutoDefault(false);
+    return b;
+  };
+
+  PlayListBox_ = new QListWidget(this);
+  PlayListBox_->setObjectName("PlayListBox");
+  PlayListBox_->setSelectionMode(QAbstractItemView::SingleSelection);
+  PlayListBox_->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
+  PlayListBox_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  PlayListBox_->setTextElideMode(Qt::ElideRight);
+  QPalette pal = PlayListBox_->palette();
+  pal.setColor(QPalette::Base, kAqua);
+  pal.setColor(QPalette::Text, Qt::black);
+  PlayListBox_->setPalette(pal);
+  PlayListBox_->setAutoFillBackground(true);
+
+  cmListOpen_ = tool("cmListOpen", "プレイリストを開く", QStyle::SP_DialogOpenButton, {});
+  cmListSave_ = tool("cmListSave", "プレイリストを保存", QStyle::SP_DialogSaveButton, {});
+  cmUP_ = tool("cmUP", "上に移動", QStyle::SP_ArrowUp, {});
+  cmDN_ = tool("cmDN", "下に移動", QStyle::SP_ArrowDown, {});
+  cmSHFL_ = tool("cmSHFL", "シャッフル", QStyle::SP_BrowserReload, {});
+  cmdAdd_ = button("cmdAdd", "追加");
+  cmdDell_ = button("cmdDell", "削除");
+  cmdClear_ = button("cmdClear", "クリア");
+  cmdHide_ = button("cmdHide", "閉じる");
+
+  auto* tools = new QHBoxLayout;
+  tools->setSpacing(3);
+  tools->addWidget(cmListOpen_);
+  tools->addWidget(cmListSave_);
+  tools->addStretch();
+  tools->addWidget(cmUP_);
+  tools->addWidget(cmDN_);
+  tools->addWidget(cmSHFL_);
+
+  auto* buttons = new QGridLayout;
+  buttons->setSpacing(3);
+  buttons->addWidget(cmdAdd_, 0, 0);
+  buttons->addWidget(cmdDell_, 0, 1);
+  buttons->addWidget(cmdClear_, 1, 0);
+  buttons->addWidget(cmdHide_, 1, 1);
+
+  auto* layout = new QVBoxLayout(this);
+  // Inside the rounded outline, clear of its corners.
+  layout->setContentsMargins(18, 44, 18, 18);
+  layout->setSpacing(4);
+  layout->addLayout(tools);
+  layout->addWidget(PlayListBox_, 1);
+  layout->addLayout(buttons);
+
+  connect(cmListOpen_, &QToolButton::clicked, this, [this] { cmListOpenClick(); });
+  connect(cmListSave_, &QToolButton::clicked, this, [this] { cmListSaveClick(); });
+  connect(cmUP_, &QToolButton::clicked, this, [this] { cmUPClick(); });
+  connect(cmDN_, &QToolButton::clicked, this, [this] { cmDNClick(); });
+  connect(cmSHFL_, &QToolButton::clicked, this, [this] { cmSHFLClick(); });
+  connect(cmdAdd_, &QPushButton::clicked, this, [this] { cmdAddClick(); });
+  connect(cmdDell_, &QPushButton::clicked, this, [this] { cmdDellClick(); });
+  connect(cmdClear_, &QPushButton::clicked, this, [this] { cmdClearClick(); });
+  connect(cmdHide_, &QPushButton::clicked, this, [this] { cmdHideClick(); });
+  connect(PlayListBox_, &QListWidget::itemDoubleClicked, this, [this] { PlayListBoxDblClick(); });
+  connect(PlayListBox_->verticalScrollBar(), &QScrollBar::valueChanged, this, [this](int top) {
+    if (!refreshing_) state_.SetTopIndex(top);
+  });
+}
+
+void TfrmPList::Refresh() {
+  refreshing_ = true;
+  const auto& names = state_.DisplayNames();
+  const int selected = SelectedIndex();
+  const int count = static_cast<int>(names.size());
+  if (PlayListBox_->count() != count) {
+    PlayListBox_->clear();
+    for (const auto& n : names) PlayListBox_->addItem(Q(n));
+    if (selected >= 0 && selected < count) SelectIndex(selected);
+  } else {
+    for (int i = 0; i < count; ++i) {
+      QListWidgetItem* item = PlayListBox_->item(i);
+      const QString text = Q(names[static_cast<size_t>(i)]);
+      if (item->text() != text) item->setText(text);
+    }
+  }
+  // The scroll range follows the items only after a layout.
+  PlayListBox_->doItemsLayout();
+  QScrollBar* bar = PlayListBox_->verticalScrollBar();
+  if (bar->value() != state_.TopIndex()) bar->setValue(state_.TopIndex());
+  // Near the end the box cannot scroll as far as asked: keep where it stands.
+  if (isVisible()) state_.SetTopIndex(bar->value(), false);
+  PlayListBox_->viewport()->update();
+  refreshing_ = false;
+}
+
+int TfrmPList::SelectedIndex() const {
+  const auto items = PlayListBox_->selectedItems();
+  if (items.isEmpty()) return -1;
+  return PlayListBox_->row(items.front());
+}
+
+void TfrmPList::SelectIndex(int i) {
+  if (i < 0 || i >= PlayListBox_->count()) {
+    PlayListBox_->clearSelection();
+    return;
+  }
+  PlayListBox_->setCurrentRow(i, QItemSelectionModel::ClearAndSelect);
+}
+
+void TfrmPList::PlaceBesidePlayer() {
+  if (!player_) return;
+  const QRect f = player_->frameGeometry();
+  move(f.left() + f.width() - 3, f.top() - 5);
+}
+
+void TfrmPList::ShowBesidePlayer() {
+  show();
+  raise();
+}
+
+void TfrmPList::OpenStartPlaylist(const std::string& path) { playlist_.OpenPlaylistFile(path); }
+
+void TfrmPList::DropFiles(const std::vector<std::string>& paths) {
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  playlist_.AddPaths(paths);
+  QApplication::restoreOverrideCursor();
+}
+
+void TfrmPList::cmListOpenClick() {
+  const std::string path = dialogs_->ChoosePlaylistToOpen(this);
+  if (path.empty()) return;
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  playlist_.OpenPlaylistFile(path);
+  QApplication::restoreOverrideCursor();
+}
+
+void TfrmPList::cmListSaveClick() {
+  const std::string path = dialogs_->ChooseSaveFile(this, state_.PlaylistFile);
+  if (path.empty()) return;
+  playlist_.Save(path);
+}
+
+void TfrmPList::cmdAddClick() {
+  const std::vector<std::string> paths = dialogs_->ChooseFilesToAdd(this);
+  if (paths.empty()) return;
+  DropFiles(paths);
+}
+
+void TfrmPList::cmdDellClick() {
+  const int i = SelectedIndex();
+  if (i < 0) return;
+  const int next = state_.Delete(i);
+  SelectIndex(next);
+}
+
+void TfrmPList::cmdClearClick() { state_.Clear(); }
+
+void TfrmPList::cmUPClick() {
+  const int moved = state_.MoveUp(SelectedIndex());
+  if (moved >= 0) SelectIndex(moved);
+}
+
+void TfrmPList::cmDNClick() {
+  const int moved = state_.MoveDown(SelectedIndex());
+  if (moved >= 0) SelectIndex(moved);
+}
+
+void TfrmPList::cmSHFLClick() {
+  if (state_.Count() < 3) return;
+  PlayListBox_->clearSelection();
+  state_.Shuffle();
+}
+
+void TfrmPList::cmdHideClick() {
+  hide();
+  PlayListBox_->clearSelection();
+  if (onHidden_) onHidden_();
+}
+
+void TfrmPList::PlayListBoxDblClick() {
+  const int n = SelectedIndex();
+  if (n < 0) return;
+  playlist_.PlayChosenEntry(n);
+}
+
+void TfrmPList::mousePressEvent(QMouseEvent* event) {
+  if (event->button() != Qt::LeftButton) return QWidget::mousePressEvent(event);
+  // The window is dragged by any free spot.
+  if (QWindow* w = windowHandle(); w && w->startSystemMove()) return;
+  dragging_ = true;
+  dragOffset_ = event->globalPosition().toPoint() - frameGeometry().topLeft();
+}
+
+void TfrmPList::mouseMoveEvent(QMouseEvent* event) {
+  if (dragging_ && (event->buttons() & Qt::LeftButton)) move(event->globalPosition().toPoint() - dragOffset_);
+}
+
+void TfrmPList::mouseReleaseEvent(QMouseEvent* event) {
+  dragging_ = false;
+  QWidget::mouseReleaseEvent(event);
+}
+
+void TfrmPList::ApplyRoundedShape() { setMask(QRegion(Outline(size()).toFillPolygon().toPolygon())); }
+
+void TfrmPList::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  ApplyRoundedShape();
+}
+
+void TfrmPList::paintEvent(QPaintEvent*) {
+  QPainter p(this);
+  p.setRenderHint(QPainter::Antialiasing);
+  p.fillRect(rect(), palette().window());
+  p.setPen(QPen(palette().color(QPalette::Dark), 2));
+  p.drawPath(Outline(size()));
+}
+
+void TfrmPList::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  Refresh();
+}
+
+void TfrmPList::dragEnterEvent(QDragEnterEvent* event) {
+  if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+void TfrmPList::dropEvent(QDropEvent* event) {
+  std::vector<std::string> paths;
+  for (const QUrl& url : event->mimeData()->urls()) {
+    if (url.isLocalFile()) paths.push_back(url.toLocalFile().toStdString());
+  }
+  if (paths.empty()) return;
+  event->acceptProposedAction();
+  DropFiles(paths);
+}
+
+}  // namespace poronka::ui

@@ -1,0 +1,198 @@
+// The playlist window on the offscreen platform with answered dialogs.
+#include "library/ui/playlist_window.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDropEvent>
+#include <QListWidget>
+#include <QMimeData>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTest>
+#include <QToolButton>
+#include <QUrl>
+
+#include "core/text_codec.h"
+#include "library/media_title.h"
+#include "support/test_support.h"
+
+namespace poronka::ui {
+namespace {
+
+class AnsweredDialogs : public PlaylistDialogs {
+ public:
+  std::vector<std::string> ChooseFilesToAdd(QWidget*) override { return add; }
+  std::string ChoosePlaylistToOpen(QWidget*) override { return open; }
+  std::string ChooseSaveFile(QWidget*, const std::string& p) override {
+    proposed = p;
+    return save;
+  }
+  std::vector<std::string> add;
+  std::string open, save, proposed;
+};
+
+class FakeHost : public PlaylistHost {
+ public:
+  std::string FileName() const override { return fileName; }
+  void SetFileName(const std::string& p) override { fileName = p; }
+  bool Modified() const override { return false; }
+  bool NoMidConversion() const override { return false; }
+  std::string TitleText() const override { return "t"; }
+  void SetHoldSong(bool) override {}
+  void LoadFirstPlaylistEntry() override {
+    state->MarkFirstEntry();
+    fileName = state->PlaylistPaths()[0];
+  }
+  void PlayEntry(int n) override { played.push_back(n); }
+  PlaylistState* state = nullptr;
+  std::string fileName = "/playing.mbt";
+  std::vector<int> played;
+};
+
+class PlaylistWindowTest : public ::testing::Test {
+ protected:
+  PlaylistWindowTest() {
+    host.state = &state;
+    auto d = std::make_unique<AnsweredDialogs>();
+    dialogs = d.get();
+    player.setGeometry(100, 120, 400, 300);
+    window = std::make_unique<TfrmPList>(state, msgs, host, &player, std::move(d));
+  }
+  template <typename T>
+  T* Control(const char* name) {
+    return window->findChild<T*>(name);
+  }
+  QStringList Items() {
+    QStringList out;
+    for (int i = 0; i < window->PlayListBox()->count(); ++i) out << window->PlayListBox()->item(i)->text();
+    return out;
+  }
+
+  PlaylistState state;
+  RecordingMessages msgs;
+  FakeHost host;
+  QWidget player;
+  AnsweredDialogs* dialogs = nullptr;
+  std::unique_ptr<TfrmPList> window;
+  testing::TempDir dir;
+};
+
+TEST_F(PlaylistWindowTest, ControlsCaptionsAndHints) {
+  EXPECT_EQ(window->windowTitle(), "PlayList");
+  EXPECT_EQ(Control<QPushButton>("cmdAdd")->text(), "追加");
+  EXPECT_EQ(Control<QPushButton>("cmdDell")->text(), "削除");
+  EXPECT_EQ(Control<QPushButton>("cmdClear")->text(), "クリア");
+  EXPECT_EQ(Control<QPushButton>("cmdHide")->text(), "閉じる");
+  EXPECT_EQ(Control<QToolButton>("cmListOpen")->toolTip(), "プレイリストを開く");
+  EXPECT_EQ(Control<QToolButton>("cmListSave")->toolTip(), "プレイリストを保存");
+  EXPECT_EQ(Control<QToolButton>("cmUP")->toolTip(), "上に移動");
+  EXPECT_EQ(Control<QToolButton>("cmDN")->toolTip(), "下に移動");
+  EXPECT_EQ(Control<QToolButton>("cmSHFL")->toolTip(), "シャッフル");
+  EXPECT_EQ(window->PlayListBox()->palette().color(QPalette::Base), QColor(0, 255, 255));
+  EXPECT_TRUE(window->acceptDrops());
+  // Beside the player; the rounded shape cuts off the caption band.
+  EXPECT_EQ(window->pos(), QPoint(player.frameGeometry().left() + player.frameGeometry().width() - 3,
+                                  player.frameGeometry().top() - 5));
+  EXPECT_FALSE(window->mask().contains(QPoint(window->width() / 2, 20)));
+  EXPECT_TRUE(window->mask().contains(QPoint(window->width() / 2, window->height() / 2)));
+  EXPECT_FALSE(window->mask().contains(QPoint(9, 37)));  // a rounded corner
+}
+
+TEST_F(PlaylistWindowTest, AddDeleteMoveAndMarker) {
+  dialogs->add = {"/m/a.ogg", "/m/b.ogg", "/m/c.ogg"};
+  Control<QPushButton>("cmdAdd")->click();
+  EXPECT_EQ(Items(), (QStringList{"a.ogg", "b.ogg", "c.ogg"}));
+  state.MoveCurrentMarker(1);
+  EXPECT_EQ(Items()[1], "＊b.ogg");
+  window->SelectIndex(0);
+  Control<QPushButton>("cmdDell")->click();
+  EXPECT_EQ(Items(), (QStringList{"＊b.ogg", "c.ogg"}));
+  EXPECT_EQ(state.CurrentEntry(), 0);
+  EXPECT_EQ(window->SelectedIndex(), 0);
+  Control<QToolButton>("cmDN")->click();
+  EXPECT_EQ(Items(), (QStringList{"c.ogg", "＊b.ogg"}));
+  EXPECT_EQ(state.CurrentEntry(), 1);
+  EXPECT_EQ(window->SelectedIndex(), 1);
+  Control<QToolButton>("cmUP")->click();
+  EXPECT_EQ(window->SelectedIndex(), 0);
+  // Nothing selected: delete does nothing.
+  window->PlayListBox()->clearSelection();
+  Control<QPushButton>("cmdDell")->click();
+  EXPECT_EQ(state.Count(), 2);
+  Control<QPushButton>("cmdClear")->click();
+  EXPECT_EQ(window->PlayListBox()->count(), 0);
+  EXPECT_EQ(state.CurrentEntry(), -1);
+}
+
+TEST_F(PlaylistWindowTest, DoubleClickPlaysAndKeepsTheScroll) {
+  std::vector<std::string> paths;
+  for (int i = 0; i < 40; ++i) paths.push_back("/m/" + std::to_string(i) + ".ogg");
+  window->show();
+  window->DropFiles(paths);
+  QScrollBar* bar = window->PlayListBox()->verticalScrollBar();
+  state.MoveCurrentMarker(30);
+  // n - 4, or as far as the list can scroll.
+  EXPECT_EQ(state.TopIndex(), std::min(26, bar->maximum()));
+  EXPECT_GT(state.TopIndex(), 0);
+  EXPECT_EQ(bar->value(), state.TopIndex());
+  const int top = state.TopIndex();
+  window->SelectIndex(28);
+  window->PlayListBoxDblClick();
+  EXPECT_EQ(host.played, std::vector<int>{28});
+  EXPECT_EQ(Items()[28], "＊28.ogg");
+  EXPECT_EQ(Items()[30], "30.ogg");
+  EXPECT_EQ(bar->value(), top);
+  // The user scrolls: the marker's scrolling starts from there.
+  bar->setValue(5);
+  EXPECT_EQ(state.TopIndex(), 5);
+}
+
+TEST_F(PlaylistWindowTest, SaveOpenAndHide) {
+  dialogs->add = {"/m/曲.ogg"};
+  window->cmdAddClick();
+  dialogs->save = dir.File("list.PKL");
+  window->cmListSaveClick();
+  EXPECT_EQ(testing::ReadBytes(dir.File("list.PKL")), Utf8ToCp932("ポロンカのプレイリスト\r\n/m/曲.ogg\r\n"));
+  window->cmdClearClick();
+  dialogs->open = dir.File("list.PKL");
+  window->cmListOpenClick();
+  EXPECT_EQ(Items(), QStringList{"曲.ogg"});
+  window->cmListSaveClick();
+  EXPECT_EQ(dialogs->proposed, dir.File("list.PKL"));
+
+  bool hidden = false;
+  window->SetHiddenCallback([&] { hidden = true; });
+  window->ShowBesidePlayer();
+  window->SelectIndex(0);
+  Control<QPushButton>("cmdHide")->click();
+  EXPECT_FALSE(window->isVisible());
+  EXPECT_TRUE(hidden);
+  EXPECT_EQ(window->SelectedIndex(), -1);
+}
+
+TEST_F(PlaylistWindowTest, DroppedFilesKeepTheirOrder) {
+  QMimeData mime;
+  mime.setUrls({QUrl::fromLocalFile("/m/z.ogg"), QUrl::fromLocalFile("/m/a.ogg")});
+  window->show();
+  QDragEnterEvent enter(QPoint(50, 100), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(window.get(), &enter);
+  EXPECT_TRUE(enter.isAccepted());
+  QDropEvent drop(QPointF(50, 100), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(window.get(), &drop);
+  EXPECT_EQ(Items(), (QStringList{"z.ogg", "a.ogg"}));
+  EXPECT_TRUE(msgs.entries.empty());
+}
+
+TEST_F(PlaylistWindowTest, ShuffleClearsTheSelection) {
+  window->DropFiles({"/m/1.ogg", "/m/2.ogg", "/m/3.ogg", "/m/4.ogg"});
+  state.MoveCurrentMarker(2);
+  window->SelectIndex(1);
+  window->cmSHFLClick();
+  EXPECT_EQ(window->SelectedIndex(), -1);
+  ASSERT_GE(state.CurrentEntry(), 0);
+  EXPECT_EQ(Items()[state.CurrentEntry()], "＊3.ogg");
+}
+
+}  // namespace
+}  // namespace poronka::ui
