@@ -555,3 +555,38 @@ TEST(EnginePrepare, ReopensAClosedDevice) {
 
 }  // namespace
 }  // namespace poronka
+
+namespace poronka {
+namespace {
+
+class FakeMedia : public MediaTransport {
+ public:
+  void Close() override { calls.push_back("close"); }
+  void Play() override { calls.push_back("play"); }
+  void StopAndRewind() override { calls.push_back("stop"); }
+  void Pause() override { calls.push_back("pause"); }
+  std::vector<std::string> calls;
+};
+
+TEST(EngineMedia, StartStopAndPauseActOnTheMediaPlayer) {
+  testing::EngineRig rig;
+  FakeMedia media;
+  rig.engine.SetMediaTransport(&media);
+  rig.Prepare({{1}});
+  rig.engine.state.MediaActive = true;
+  rig.engine.StartClick();
+  EXPECT_FALSE(rig.timer.Running());
+  EXPECT_TRUE(rig.Lines().empty());  // no channel set-up for media
+  rig.engine.cmPauseClick();
+  rig.engine.cmPauseClick();
+  rig.engine.StopClick();
+  EXPECT_EQ(media.calls, (std::vector<std::string>{"play", "pause", "play", "stop"}));
+  EXPECT_EQ(rig.Lines().size(), 4u);  // the default tone and effects of channel 0 only
+  // Preparing a score closes the media player.
+  rig.engine.PrepareSong(0);
+  EXPECT_FALSE(rig.engine.state.MediaActive);
+  EXPECT_EQ(media.calls.back(), "close");
+}
+
+}  // namespace
+}  // namespace poronka
