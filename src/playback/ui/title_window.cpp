@@ -1,0 +1,68 @@
+#include "playback/ui/title_window.h"
+
+#include <QApplication>
+#include <QMouseEvent>
+#include <QPainterPath>
+#include <QRegion>
+#include <QWindow>
+
+#include "playback/ui/artwork.h"
+
+namespace poronka::ui {
+
+TfrmTitle::TfrmTitle(QWidget* parent)
+    : QWidget(parent, Qt::Dialog | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
+  setAttribute(Qt::WA_DeleteOnClose);
+  setObjectName("TfrmTitle");
+  const QPixmap picture = SplashPicture();
+  setFixedSize(picture.size());
+  auto* image = new QLabel(this);
+  image->setPixmap(picture);
+  image->setGeometry(0, 0, picture.width(), picture.height());
+  image->setAttribute(Qt::WA_TransparentForMouseEvents);
+
+  lblVersion_ = new QLabel(QStringLiteral("Ver 3.35"), this);
+  lblVersion_->setObjectName("lblVersion");
+  QFont f(QStringLiteral("IPAPGothic"));
+  f.setPixelSize(40);
+  f.setBold(true);
+  lblVersion_->setFont(f);
+  lblVersion_->setAttribute(Qt::WA_TranslucentBackground);
+  lblVersion_->setAttribute(Qt::WA_TransparentForMouseEvents);
+  lblVersion_->setStyleSheet(QStringLiteral("color: rgb(255,0,0); background: transparent;"));
+  lblVersion_->adjustSize();
+  lblVersion_->move(width() - lblVersion_->width() - 40, height() - lblVersion_->height() - 28);
+
+  // The rounded outline: (5, 40) to (width - 15, height - 20), corners 100 x 85.
+  QPainterPath outline;
+  outline.addRoundedRect(QRectF(5, 40, width() - 15 - 5, height() - 20 - 40), 50, 42.5);
+  setMask(QRegion(outline.toFillPolygon().toPolygon()));
+
+  sTimer_.setInterval(1000);
+  connect(&sTimer_, &QTimer::timeout, this, [this] {
+    sTimer_.stop();
+    close();
+  });
+}
+
+void TfrmTitle::ShowNow() {
+  show();
+  raise();
+  repaint();
+  QApplication::processEvents();
+}
+
+void TfrmTitle::mousePressEvent(QMouseEvent* e) {
+  if (e->button() != Qt::LeftButton) return;
+  if (windowHandle() && windowHandle()->startSystemMove()) return;
+  dragging_ = true;
+  dragOffset_ = e->globalPosition().toPoint() - frameGeometry().topLeft();
+}
+
+void TfrmTitle::mouseMoveEvent(QMouseEvent* e) {
+  if (dragging_) move(e->globalPosition().toPoint() - dragOffset_);
+}
+
+void TfrmTitle::mouseReleaseEvent(QMouseEvent*) { dragging_ = false; }
+
+}  // namespace poronka::ui

@@ -1,0 +1,379 @@
+// The player window on the offscreen platform with a recording MIDI device
+// and a timer fired by hand.
+#include "playback/ui/player_window.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDropEvent>
+#include <QMenu>
+#include <QMimeData>
+#include <QTest>
+#include <QTextBrowser>
+#include <QUrl>
+#include <thread>
+
+#include "library/navigation.h"
+#include "playback/ui/about_window.h"
+#include "playback/ui/help_window.h"
+#include "playback/ui/title_window.h"
+#include "support/test_support.h"
+
+namespace poronka::ui {
+namespace {
+
+std::string Example(const char* name) { return testing::SourcePath(std::string("examples/") + name); }
+
+class PlayerWindowTest : public ::testing::Test {
+ protected:
+  void Make(std::vector<std::string> args = {}) {
+    midi.ports = {{"Fake Synth"}};
+    PlayerServices s;
+    s.score = &score;
+    s.settings = &settings;
+    s.playlist = &playlist;
+    s.midiSystem = &midi;
+    s.systemSettings = &system;
+    s.timer = &timer;
+    s.messages = &msgs;
+    s.arguments = std::move(args);
+    s.ppi = 120;
+    s.quitOnClose = false;
+    s.executableDir = PORONKA_BINARY_DIR;
+    w = std::make_unique<TFPoron>(std::move(s));
+  }
+  QString Text(PlayerLabel l) { return w->Label(l)->text(); }
+  // Runs ticks until the row shown is `row` (two ticks a row).
+  void TickRows(int rows) {
+    for (int i = 0; i < rows * 2; ++i) timer.Fire();
+  }
+  bool MidiMenuEnabled() { return w->MenuAction(PlayerControl::MenuMidi)->isEnabled(); }
+  bool FileMenuEnabled() { return w->MenuAction(PlayerControl::MenuFile)->isEnabled(); }
+
+  Score score;
+  SoundSettings settings;
+  PlaylistState playlist;
+  FakeMidiSystem midi;
+  EnvironmentSystemSettings system;
+  ManualTimer timer;
+  RecordingMessages msgs;
+  std::unique_ptr<TFPoron> w;
+};
+
+TEST_F(PlayerWindowTest, CreationShowsTheEmptyPlayerWithEveryControlOfTheLayout) {
+  Make();
+  EXPECT_EQ(Text(PlayerLabel::Title), QString::fromUtf8(kNoDataTitle));
+  EXPECT_EQ(w->centralWidget()->size(), QSize(544, 385));
+  for (const char* name : {"Start", "cmPause", "Stop", "cmBpmMinus", "cmBpmPlus", "PosiBar",
+                           "cmFwrd", "cmRwnd", "cmBfor", "cmNext"}) {
+    auto* c = w->findChild<QWidget*>(name);
+    ASSERT_NE(c, nullptr) << name;
+    EXPECT_FALSE(c->isEnabled()) << name;
+  }
+  EXPECT_EQ(w->findChild<QWidget*>("cmNext")->toolTip(), QString::fromUtf8("次の曲へ"));
+  EXPECT_EQ(w->findChild<QWidget*>("cmBfor")->toolTip(), QString::fromUtf8("前の曲へ"));
+  EXPECT_EQ(w->findChild<QWidget*>("cmRwnd")->toolTip(), QString::fromUtf8("後退"));
+  EXPECT_EQ(w->findChild<QWidget*>("cmFwrd")->toolTip(), QString::fromUtf8("前進"));
+  EXPECT_EQ(w->PosiBar()->minimum(), 1);
+  EXPECT_EQ(w->PosiBar()->maximum(), 1000);
+  EXPECT_EQ(w->PosiBar()->pageStep(), 50);
+  EXPECT_EQ(Text(PlayerLabel::Bpm), QString::fromUtf8("        拍/分"));
+  EXPECT_FALSE(w->TxtChk()->isVisibleTo(w.get()));
+  // The device menu lists the fake port with its hot key, checked (open).
+  ASSERT_EQ(w->MidiMenu()->actions().size(), 1);
+  EXPECT_EQ(w->MidiMenu()->actions()[0]->text(), QString::fromUtf8("Fake Synth(&A)"));
+  EXPECT_TRUE(w->MidiMenu()->actions()[0]->isChecked());
+  // Menu items of windows that are not attached are disabled.
+  EXPECT_FALSE(w->MenuAction(PlayerControl::MenuGrid)->isEnabled());
+  EXPECT_FALSE(w->MenuAction(PlayerControl::MenuSet)->isEnabled());
+  EXPECT_EQ(w->InstallFolder(), std::string(PORONKA_BINARY_DIR) + "/poronka-data");
+}
+
+TEST_F(PlayerWindowTest, MbtArgumentLoadsOnFirstShowingWithoutPlaying) {
+  Make({Example("sakura.mbt")});
+  EXPECT_TRUE(w->OpenArgFile());
+  w->FormShow();
+  EXPECT_FALSE(w->OpenArgFile());
+  EXPECT_EQ(Text(PlayerLabel::Title).left(3), QString::fromUtf8("さくら"));
+  EXPECT_TRUE(w->Start()->isEnabled());
+  EXPECT_FALSE(w->Stop()->isEnabled());
+  EXPECT_FALSE(timer.Running());
+  EXPECT_EQ(w->Mode(), PlayerMode::Stopped);
+  EXPECT_FALSE(w->PicDisp()->pixmap().isNull());
+  EXPECT_TRUE(w->windowTitle().startsWith(QString::fromUtf8("さくら")));
+  EXPECT_TRUE(msgs.entries.empty());
+}
+
+TEST_F(PlayerWindowTest, PlaylistArgumentIsLeftToThePlaylist) {
+  Make({"/x/list.PKL"});
+  EXPECT_TRUE(w->OpenArgPlaylist());
+  EXPECT_FALSE(w->OpenArgFile());
+  w->FormShow();
+  EXPECT_EQ(Text(PlayerLabel::Title), QString::fromUtf8(kNoDataTitle));
+}
+
+TEST_F(PlayerWindowTest, StartPauseStopDriveTheControlsAndLabels) {
+  Make({Example("sakura.mbt")});
+  w->FormShow();
+  const int rollBase = w->PicDisp()->y();
+  QTest::mouseClick(w->Start(), Qt::LeftButton);
+  EXPECT_EQ(w->Mode(), PlayerMode::Playing);
+  EXPECT_FALSE(w->Start()->isEnabled());
+  EXPECT_TRUE(w->Stop()->isEnabled());
+  EXPECT_TRUE(w->CmPause()->isEnabled());
+  EXPECT_EQ(w->CmPause()->text(), QString::fromUtf8("一時停止"));
+  EXPECT_FALSE(FileMenuEnabled());
+  EXPECT_FALSE(MidiMenuEnabled());
+  EXPECT_TRUE(timer.Running());
+
+  TickRows(9);
+  const BarBeat at9 = PlayerBarBeat(9, score.PreRows, score.RowsPerBar);
+  EXPECT_EQ(Text(PlayerLabel::Curent), QStringLiteral("/%1").arg(at9.bar));
+  EXPECT_EQ(Text(PlayerLabel::Beet), QString::number(at9.beat));
+  EXPECT_LT(w->PicDisp()->y(), rollBase);
+  EXPECT_GT(w->PosiBar()->value(), 1);
+  // The struck teeth are lit somewhere on the comb.
+  const QImage comb = w->PicNote()->pixmap().toImage();
+  bool lit = false;
+  for (int x = 0; x < comb.width() && !lit; ++x) lit = comb.pixelColor(x, 2) == QColor(0, 255, 0);
+  EXPECT_TRUE(lit);
+
+  QTest::mouseClick(w->CmPause(), Qt::LeftButton);
+  EXPECT_EQ(w->Mode(), PlayerMode::Paused);
+  EXPECT_EQ(w->CmPause()->text(), QString::fromUtf8("再開"));
+  EXPECT_TRUE(w->Start()->isEnabled());
+  EXPECT_TRUE(MidiMenuEnabled());
+  EXPECT_FALSE(FileMenuEnabled());
+  EXPECT_FALSE(timer.Running());
+
+  QTest::mouseClick(w->CmPause(), Qt::LeftButton);
+  EXPECT_EQ(w->Mode(), PlayerMode::Playing);
+  QTest::mouseClick(w->Stop(), Qt::LeftButton);
+  EXPECT_EQ(w->Mode(), PlayerMode::Stopped);
+  EXPECT_EQ(Text(PlayerLabel::Curent), QStringLiteral("/ 0"));
+  EXPECT_EQ(Text(PlayerLabel::Beet), QStringLiteral("0"));
+  EXPECT_EQ(w->PosiBar()->value(), 1);
+  EXPECT_EQ(w->PicDisp()->y(), rollBase);
+  EXPECT_FALSE(w->CmPause()->isEnabled());
+  EXPECT_TRUE(FileMenuEnabled());
+}
+
+TEST_F(PlayerWindowTest, TempoButtonsChangeTheLabelAndThePositionBarMovesTheRow) {
+  Make({Example("sakura.mbt")});
+  w->FormShow();
+  const QString before = Text(PlayerLabel::Bpm);
+  QTest::mouseClick(w->findChild<QPushButton*>("cmBpmPlus"), Qt::LeftButton);
+  EXPECT_NE(Text(PlayerLabel::Bpm), before);
+  EXPECT_TRUE(Text(PlayerLabel::Bpm).endsWith(QString::fromUtf8(" 拍/分")));
+  QTest::mouseClick(w->Start(), Qt::LeftButton);
+  TickRows(2);
+  w->PosiBar()->setValue(500);
+  const int row = w->Engine().state.CurrentRow;
+  EXPECT_NEAR(row, score.RowCount / 2, 1);
+  EXPECT_FALSE(w->Engine().state.Dragging);  // no button held
+}
+
+TEST_F(PlayerWindowTest, TimerThreadUpdatesReachTheWindowThroughTheEventLoop) {
+  Make({Example("sakura.mbt")});
+  w->FormShow();
+  QTest::mouseClick(w->Start(), Qt::LeftButton);
+  std::thread t([this] {
+    for (int i = 0; i < 8; ++i) timer.Fire();
+  });
+  t.join();
+  EXPECT_EQ(Text(PlayerLabel::Curent), QStringLiteral("/ 0"));  // not applied yet
+  QApplication::processEvents();
+  EXPECT_EQ(Text(PlayerLabel::Curent),
+            QStringLiteral("/%1").arg(PlayerBarBeat(4, score.PreRows, score.RowsPerBar).bar));
+  EXPECT_EQ(w->Engine().state.CurrentRow, 4);
+  // A stop on the user-interface thread is not undone by older queued updates.
+  std::thread t2([this] { timer.Fire(), timer.Fire(); });
+  t2.join();
+  QTest::mouseClick(w->Stop(), Qt::LeftButton);
+  QApplication::processEvents();
+  EXPECT_EQ(Text(PlayerLabel::Curent), QStringLiteral("/ 0"));
+  EXPECT_EQ(w->PosiBar()->value(), 1);
+}
+
+TEST_F(PlayerWindowTest, DataErrorStateAfterABadFile) {
+  testing::TempDir dir;
+  testing::WriteBytes(dir.File("bad.mbt"), "Title\r\nMBT_DATA\r\nabc\r\n4\r\n4\r\n");
+  Make();
+  w->Nav().OpenChosenFile(dir.File("bad.mbt"));
+  EXPECT_EQ(Text(PlayerLabel::Title), QString::fromUtf8(kDataErrorTitle));
+  EXPECT_FALSE(w->Start()->isEnabled());
+  EXPECT_FALSE(w->PosiBar()->isEnabled());
+  EXPECT_TRUE(w->findChild<QWidget*>("cmNext")->isEnabled());
+  EXPECT_TRUE(w->findChild<QWidget*>("cmBfor")->isEnabled());
+  EXPECT_FALSE(msgs.entries.empty());
+}
+
+TEST_F(PlayerWindowTest, ClosingWithUnsavedWorkAndCancelKeepsPlaying) {
+  Make({Example("sakura.mbt")});
+  w->FormShow();
+  w->show();
+  QTest::mouseClick(w->Start(), Qt::LeftButton);
+  score.Modified = true;
+  msgs.answers = {false};
+  EXPECT_FALSE(w->close());
+  EXPECT_EQ(msgs.Texts(), std::vector<std::string>{kCloseDataQuestion});
+  EXPECT_EQ(w->Mode(), PlayerMode::Playing);
+  EXPECT_TRUE(timer.Running());
+  // OK closes: the timer stops and the device is closed.
+  msgs.answers = {true};
+  EXPECT_TRUE(w->close());
+  EXPECT_FALSE(timer.Running());
+  EXPECT_FALSE(w->Devices().Out().IsOpen());
+}
+
+TEST_F(PlayerWindowTest, DropOfThreeFilesLoadsTheFirst) {
+  Make();
+  QMimeData data;
+  data.setUrls({QUrl::fromLocalFile(QString::fromStdString(Example("kirakira.mbt"))),
+                QUrl::fromLocalFile(QString::fromStdString(Example("sakura.mbt"))),
+                QUrl::fromLocalFile(QString::fromStdString(Example("hotaru.mbt")))});
+  w->show();
+  QDragEnterEvent enter(QPoint(100, 100), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(w.get(), &enter);
+  EXPECT_TRUE(enter.isAccepted());
+  QDropEvent drop(QPointF(100, 100), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(w.get(), &drop);
+  QApplication::processEvents();
+  EXPECT_EQ(score.FileName, Example("kirakira.mbt"));
+  EXPECT_TRUE(w->Start()->isEnabled());
+  EXPECT_EQ(w->Mode(), PlayerMode::Stopped);
+}
+
+TEST_F(PlayerWindowTest, AboutBoxHoldsTheSongWhileOpen) {
+  Make();
+  {
+    TfrmAbout box(w.get(), [this](bool on) { w->Engine().state.HoldSong = on; });
+    EXPECT_TRUE(w->Engine().state.HoldSong);
+    EXPECT_EQ(box.windowTitle(), QString::fromUtf8("バージョン情報"));
+    EXPECT_EQ(box.findChild<QLabel*>("Version")->text(), QString::fromUtf8("バージョン：３．３５"));
+    EXPECT_EQ(box.findChild<QLabel*>("ProductName")->text(), QString::fromUtf8("ポロンカ"));
+    box.accept();
+    EXPECT_FALSE(w->Engine().state.HoldSong);
+  }
+  EXPECT_FALSE(w->Engine().state.HoldSong);
+}
+
+TEST_F(PlayerWindowTest, HelpOpensOnceAndIsRaisedTheSecondTime) {
+  Make();
+  w->mnuExprClick();
+  HelpWindow* help = w->Help();
+  ASSERT_NE(help, nullptr) << (msgs.entries.empty() ? "" : msgs.entries[0].text);
+  EXPECT_EQ(help->windowTitle(), QString::fromUtf8("ポロンカ(V3.3)のヘルプ"));
+  EXPECT_TRUE(help->Browser()->toPlainText().contains(QString::fromUtf8("演奏")));
+  w->mnuExprClick();
+  EXPECT_EQ(w->Help(), help);
+  help->close();
+  QApplication::processEvents();
+}
+
+TEST_F(PlayerWindowTest, SplashTimerStartsWhenThePlayerIsCreated) {
+  auto* splash = new TfrmTitle;
+  QPointer<TfrmTitle> alive(splash);
+  EXPECT_EQ(splash->size(), QSize(515, 296));
+  EXPECT_EQ(splash->VersionLabel()->text(), QStringLiteral("Ver 3.35"));
+  EXPECT_FALSE(splash->STimer()->isActive());
+  midi.ports = {{"Fake Synth"}};
+  PlayerServices s;
+  s.score = &score;
+  s.settings = &settings;
+  s.playlist = &playlist;
+  s.midiSystem = &midi;
+  s.systemSettings = &system;
+  s.timer = &timer;
+  s.messages = &msgs;
+  s.ppi = 120;
+  s.quitOnClose = false;
+  s.splash = splash;
+  w = std::make_unique<TFPoron>(std::move(s));
+  EXPECT_TRUE(splash->STimer()->isActive());
+  EXPECT_EQ(splash->STimer()->interval(), 1000);
+  // The first tick closes and frees it.
+  splash->STimer()->setInterval(1);
+  splash->STimer()->start();
+  QTest::qWait(30);
+  QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_TRUE(alive.isNull());
+}
+
+class PlaylistNavigation : public PlayerWindowTest {
+ protected:
+  void SetUp() override {
+    Make();
+    for (const char* n : {"sakura.mbt", "kirakira.mbt", "hotaru.mbt"})
+      playlist.Append(Example(n), n);
+    w->LoadFirstPlaylistEntry();
+  }
+  // Plays to the end of the current song on the timer and lets the
+  // hand-over run.
+  void PlayToEnd() {
+    const int rows = score.RowCount;
+    for (int i = 0; i < rows * 2 + 4 && w->TxtChk()->text().isEmpty() && !w->NxTim()->isActive(); ++i)
+      timer.Fire();
+    QApplication::processEvents();
+  }
+};
+
+TEST_F(PlaylistNavigation, NextWrapsPreviousStopsAndStatesAreKept) {
+  EXPECT_EQ(playlist.CurrentEntry(), 0);
+  EXPECT_EQ(score.FileName, Example("sakura.mbt"));
+  EXPECT_EQ(playlist.DisplayNames()[0], "＊sakura.mbt");
+  w->cmBforClick();  // no wrap backwards
+  EXPECT_EQ(playlist.CurrentEntry(), 0);
+  // Stopped: only loads.
+  w->cmNextClick();
+  EXPECT_EQ(playlist.CurrentEntry(), 1);
+  EXPECT_EQ(score.FileName, Example("kirakira.mbt"));
+  EXPECT_EQ(w->Mode(), PlayerMode::Stopped);
+  // Paused: loads and starts.
+  QTest::mouseClick(w->Start(), Qt::LeftButton);
+  QTest::mouseClick(w->CmPause(), Qt::LeftButton);
+  w->cmNextClick();
+  EXPECT_EQ(playlist.CurrentEntry(), 2);
+  EXPECT_EQ(w->Mode(), PlayerMode::Playing);
+  // Playing at the last entry: wraps to entry 0 and keeps playing.
+  w->cmNextClick();
+  EXPECT_EQ(playlist.CurrentEntry(), 0);
+  EXPECT_EQ(score.FileName, Example("sakura.mbt"));
+  EXPECT_EQ(w->Mode(), PlayerMode::Playing);
+  EXPECT_EQ(playlist.DisplayNames()[0], "＊sakura.mbt");
+  EXPECT_EQ(playlist.DisplayNames()[2], "hotaru.mbt");
+}
+
+TEST_F(PlaylistNavigation, EndOfTheLastSongAdvancesToTheFirstAfterTheTimer) {
+  w->cmNextClick();
+  w->cmNextClick();
+  ASSERT_EQ(playlist.CurrentEntry(), 2);
+  QTest::mouseClick(w->Start(), Qt::LeftButton);
+  PlayToEnd();
+  EXPECT_EQ(playlist.CurrentEntry(), 0);
+  EXPECT_TRUE(w->NxTim()->isActive());
+  EXPECT_EQ(w->NxTim()->interval(), 500);
+  EXPECT_TRUE(w->NxTim()->isSingleShot());
+  EXPECT_TRUE(w->TxtChk()->text().isEmpty());
+  EXPECT_EQ(score.FileName, Example("hotaru.mbt"));  // not loaded before the timer
+  EXPECT_EQ(w->Mode(), PlayerMode::Stopped);
+  w->NxTimTimer();
+  EXPECT_FALSE(w->NxTim()->isActive());
+  EXPECT_EQ(score.FileName, Example("sakura.mbt"));
+  EXPECT_EQ(w->Mode(), PlayerMode::Playing);
+}
+
+TEST_F(PlaylistNavigation, AboutBoxOpenAtTheEndRepeatsTheSong) {
+  QTest::mouseClick(w->Start(), Qt::LeftButton);
+  w->Engine().state.HoldSong = true;
+  const int rows = score.RowCount;
+  for (int i = 0; i < rows * 2 + 6; ++i) timer.Fire();
+  QApplication::processEvents();
+  EXPECT_EQ(playlist.CurrentEntry(), 0);
+  EXPECT_FALSE(w->NxTim()->isActive());
+  EXPECT_EQ(w->Mode(), PlayerMode::Playing);
+  EXPECT_LE(w->Engine().state.CurrentRow, 3);
+}
+
+}  // namespace
+}  // namespace poronka::ui
