@@ -185,6 +185,8 @@ TfrmGrid::TfrmGrid(Score& score, EditorSession& session, const SoundSettings& se
   grid_->setShowGrid(true);
   grid_->setWordWrap(false);
   grid_->setCornerButtonEnabled(false);
+  grid_->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
+  grid_->setHorizontalScrollMode(QAbstractItemView::ScrollPerItem);
   QHeaderView* h = grid_->horizontalHeader();
   h->setSectionResizeMode(QHeaderView::Fixed);
   h->setDefaultSectionSize(kCellSize);
@@ -558,6 +560,12 @@ void TfrmGrid::SyncCursorFromState() {
   syncing_ = false;
   grid_->scrollTo(cur);
   grid_->viewport()->update();
+}
+
+void TfrmGrid::ScrollToRow(int32_t gridRow) {
+  const int row = std::max(0, gridRow - kFirstGridRow);
+  // The grid scrolls by whole rows.
+  grid_->verticalScrollBar()->setValue(row);
 }
 
 void TfrmGrid::ScrollToTopLeft() {

@@ -140,6 +140,14 @@ class TfrmGrid : public QMainWindow, private editor::EditorHost {
   void AfterChange(editor::SnapshotKind kind);
   // Moves the grid's cursor to the state's current cell and selection.
   void SyncCursorFromState();
+  // Copies the grid's current selection into the editor state.
+  void ReadSelectionFromView();
+  // Scrolls so that `gridRow` is the first visible row.
+  void ScrollToRow(int32_t gridRow);
+  // lblNote ends in "分音符／行" (true) or "分音符" (false) from now on.
+  void SetNoteLabelPerRow(bool perRow) { notePerRow_ = perRow; }
+  // Sets lblRowCol for the current cell.
+  void UpdateRowColLabel();
 
   // The save dialog; tests replace it. Returns the chosen file name and
   // filter index (1..4), or nothing when cancelled.
@@ -172,10 +180,8 @@ class TfrmGrid : public QMainWindow, private editor::EditorHost {
   void GrdNoteSelectCell(editor::GridCell cell);
   bool GrdNoteKeyDown(QKeyEvent* e);
   void UpdateLabels();
-  void UpdateRowColLabel();
   void UpdateUndoRedo();
   void UpdatePaste();
-  void ReadSelectionFromView();
   void ScrollToTopLeft();
   void WriteWith(editor::SaveWriter writer);
 

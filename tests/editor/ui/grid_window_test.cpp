@@ -404,3 +404,27 @@ TEST(GridWindowPictures, SaveScreenshots) {
 
 }  // namespace
 }  // namespace poronka::ui
+
+namespace poronka::ui {
+namespace {
+
+TEST(GridWindowScroll, ScrollToRowPutsTheRowOnTop) {
+  Score score;
+  EditorSession session;
+  SoundSettings settings;
+  RecordingMessages messages;
+  FakePlayer player;
+  TfrmGrid win(score, session, settings, &messages, player);
+  win.setAttribute(Qt::WA_DeleteOnClose, false);
+  win.show();
+  QApplication::processEvents();
+  win.ScrollToRow(52);
+  QApplication::processEvents();
+  EXPECT_EQ(win.Grid()->rowAt(0), 50);
+  win.ScrollToRow(2);
+  QApplication::processEvents();
+  EXPECT_EQ(win.Grid()->rowAt(0), 0);
+}
+
+}  // namespace
+}  // namespace poronka::ui
