@@ -6,6 +6,11 @@
 #include <QTimer>
 
 #include "core/score.h"
+#include "editor/editor_state.h"
+#include "editor/ui/player_link.h"
+#include "library/ui/media_controller.h"
+#include "library/ui/playlist_window.h"
+#include "settings/ui/settings_dialog.h"
 #include "library/app_paths.h"
 #include "library/playlist_state.h"
 #include "playback/midi_output.h"
@@ -74,9 +79,63 @@ int main(int argc, char** argv) {
     }
   });
 
-  // The windows of the other parts attach themselves here.
+  // The settings dialog (it sets the default sound settings) and the
+  // playlist window, created after the player as the other windows of the run.
+  poronka::TfrmSet settingsDialog(settings, &player);
+  poronka::ui::TfrmPList playlistWindow(playlist, player.Msgs(), player, &player);
+  playlistWindow.SetHiddenCallback([&player] { player.SetPlaylistVisible(false); });
+  QObject::connect(&settingsDialog, &poronka::TfrmSet::keyShiftConfirmed, &player,
+                   [&player](int semitones, const QString& pitchText) {
+                     player.Engine().state.Transpose = semitones * 256;
+                     player.SetPitchText(pitchText);
+                   });
+  QObject::connect(&settingsDialog, &poronka::TfrmSet::soundLabelChanged, &player,
+                   [&player](const QString& label4, const QString& sound) {
+                     player.SetSoundLabels(label4, sound);
+                   });
+
+  // Media files play through the player's hidden media player.
+  poronka::ui::MediaHooks mediaHooks;
+  mediaHooks.fileName = [&score] { return score.FileName; };
+  mediaHooks.showDataError = [&player] { player.ShowDataError(); };
+  mediaHooks.clearNoteDisplay = [&player] { player.ClearNoteDisplay(); };
+  mediaHooks.playerVisible = [&player] { return player.isVisible(); };
+  mediaHooks.mode = [&player] { return player.Mode(); };
+  mediaHooks.leftButtonDown = [] { return bool(QApplication::mouseButtons() & Qt::LeftButton); };
+  mediaHooks.positionBar = [&player] { return player.PosiBar()->value(); };
+  mediaHooks.midiMenuChanged = [&player] { player.RefreshDeviceChecks(); };
+  poronka::ui::MediaController media(std::move(mediaHooks), player, player.Engine().state, settings,
+                                     playlist, player.Devices(), player.Msgs());
+  player.Engine().SetMediaTransport(&media.Session());
+
+  poronka::editor::EditorSession editorSession;
+
   poronka::ui::PlayerAttachments attachments;
+  attachments.showPlaylist = [&playlistWindow] { playlistWindow.ShowBesidePlayer(); };
+  attachments.hidePlaylist = [&playlistWindow] { playlistWindow.cmdHideClick(); };
+  attachments.openPlaylistFile = [&playlistWindow](const std::string& path) {
+    playlistWindow.OpenStartPlaylist(path);
+  };
+  attachments.showSettings = [&settingsDialog] { settingsDialog.exec(); };
+  attachments.openEditor = [&player, &score, &editorSession, &settings] {
+    poronka::ui::OpenEditor(player, score, editorSession, settings);
+  };
+  attachments.keyShiftChanged = [&settingsDialog](int semitones) {
+    settingsDialog.SetKeyShift(semitones);
+  };
+  attachments.loadMedia = [&media](const std::string& position) {
+    media.Session().OpenMedia(position);
+  };
+  attachments.closeMedia = [&media] { media.Session().Close(); };
+  attachments.mediaTrackCount = [&media] { return media.Session().TrackCount(); };
+  attachments.mediaCurrentTrack = [&media] { return media.Session().CurrentTrack(); };
+  attachments.mediaStepTrack = [&media](int delta) { media.Session().StepTrack(delta); };
+  attachments.mediaPosiBarChange = [&media](int position, bool left) {
+    media.Session().PosiBarChange(position, left);
+  };
   player.Attach(std::move(attachments));
+  // A playlist named on the command line.
+  if (player.OpenArgPlaylist()) playlistWindow.OpenStartPlaylist(player.Arguments().front());
 
   player.show();
   return app.exec();

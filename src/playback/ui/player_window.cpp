@@ -53,17 +53,17 @@ struct Place {
 };
 constexpr Place kLabel2{14, 10, 40, 20};
 constexpr Place kTitle{56, 10, 370, 38};
-constexpr Place kPanel1{10, 50, 416, 172};
-constexpr Place kPicNote{10, 222, 416, 88};
-constexpr Place kPosiBar{428, 44, 22, 272};
-constexpr Place kStart{450, 50, 64, 30};
-constexpr Place kPause{450, 86, 64, 30};
-constexpr Place kStop{450, 122, 64, 30};
-constexpr Place kRwnd{450, 166, 31, 28};
-constexpr Place kFwrd{483, 166, 31, 28};
-constexpr Place kBfor{450, 200, 31, 28};
-constexpr Place kNext{483, 200, 31, 28};
-constexpr Place kLabel3{450, 246, 44, 20};
+constexpr Place kPanel1{6, 50, 416, 172};
+constexpr Place kPicNote{6, 222, 416, 88};
+constexpr Place kPosiBar{422, 44, 22, 272};
+constexpr Place kStart{444, 50, 70, 30};
+constexpr Place kPause{444, 86, 70, 30};
+constexpr Place kStop{444, 122, 70, 30};
+constexpr Place kRwnd{444, 166, 34, 28};
+constexpr Place kFwrd{480, 166, 34, 28};
+constexpr Place kBfor{444, 200, 34, 28};
+constexpr Place kNext{480, 200, 34, 28};
+constexpr Place kLabel3{446, 246, 48, 20};
 constexpr Place kPich{494, 246, 30, 20};
 constexpr Place kLabel1{14, 320, 76, 20};
 constexpr Place kBeet{90, 320, 24, 20};
@@ -249,11 +249,20 @@ void TFPoron::BuildControls() {
   connect(cmBfor_, &QToolButton::clicked, this, [this] { cmBforClick(); });
   connect(cmNext_, &QToolButton::clicked, this, [this] { cmNextClick(); });
   connect(posiBar_, &QSlider::valueChanged, this, [this](int v) {
-    engine_->PosiBarChange(v, QApplication::mouseButtons() & Qt::LeftButton);
+    const bool left = QApplication::mouseButtons() & Qt::LeftButton;
+    if (engine_->state.MediaActive) {
+      if (attachments_.mediaPosiBarChange) attachments_.mediaPosiBarChange(v, left);
+      return;
+    }
+    engine_->PosiBarChange(v, left);
   });
   // Letting go of the bar ends a drag even when the last move brought it
   // back to where the engine had left it.
   connect(posiBar_, &QSlider::sliderReleased, this, [this] {
+    if (engine_->state.MediaActive) {
+      if (attachments_.mediaPosiBarChange) attachments_.mediaPosiBarChange(posiBar_->value(), false);
+      return;
+    }
     engine_->PosiBarChange(posiBar_->value(), false);
     engine_->state.Dragging = false;
   });
@@ -724,7 +733,23 @@ void TFPoron::SetWaitCursor(bool on) {
   }
 }
 
-void TFPoron::ResetKeyShiftSlider() { settings_.KeyShift = 0; }
+void TFPoron::ResetKeyShiftSlider() {
+  settings_.KeyShift = 0;
+  if (attachments_.keyShiftChanged) attachments_.keyShiftChanged(0);
+}
+
+void TFPoron::SetSoundLabels(const QString& label4, const QString& soundName) {
+  label4_->setText(label4);
+  lblSound_->setText(soundName);
+}
+
+void TFPoron::SetPitchText(const QString& text) { lblPich_->setText(text); }
+
+void TFPoron::ClearNoteDisplay() {
+  FlushDisplay();
+  picDisp_->clear();
+  picNote_->clear();
+}
 
 void TFPoron::QueueFlush() {
   if (!flushQueued_.exchange(true))

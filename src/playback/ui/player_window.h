@@ -94,6 +94,8 @@ struct PlayerAttachments {
   std::function<int()> mediaTrackCount;
   std::function<int()> mediaCurrentTrack;
   std::function<void(int)> mediaStepTrack;
+  // The position bar while a media file is open (MediaActive).
+  std::function<void(int position, bool leftButtonDown)> mediaPosiBarChange;
 };
 
 class TFPoron : public QMainWindow,
@@ -117,6 +119,7 @@ class TFPoron : public QMainWindow,
   const std::string& ApplicationTitle() const { return applicationTitle_; }
   bool OpenArgFile() const { return openArgFile_; }
   bool OpenArgPlaylist() const { return openArgPlaylist_; }
+  const std::vector<std::string>& Arguments() const { return services_.arguments; }
   // The pixel size of one design unit (ppi / 120).
   int Scaled(int designPixels) const { return designPixels * ppi_ / kDesignPpi; }
 
@@ -141,6 +144,13 @@ class TFPoron : public QMainWindow,
   void LoadSong(FileKind kind, const std::string& positionText) override;
   // A key shift chosen by the MIDI import: settings, Transpose, lblPich.
   void ApplyKeyShift(int semitones);
+  // The settings dialog's OK: the tone's caption and name, the key label.
+  void SetSoundLabels(const QString& label4, const QString& soundName);
+  void SetPitchText(const QString& text);
+  // Nothing of a score is shown while media plays.
+  void ClearNoteDisplay();
+  // The MIDI menu's check marks follow the devices' state.
+  void RefreshDeviceChecks();
   // Notes that the playlist window was hidden by its own close command.
   void SetPlaylistVisible(bool visible);
   bool PlaylistVisible() const { return playlistVisible_; }
@@ -222,7 +232,6 @@ class TFPoron : public QMainWindow,
   void BuildControls();
   void BuildMenu();
   void BuildDeviceMenu();
-  void RefreshDeviceChecks();
   void FormCreate();
   void UpdatePlaylistView();
   void UpdateMenuHooks();

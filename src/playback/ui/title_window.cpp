@@ -4,6 +4,7 @@
 #include <QMouseEvent>
 #include <QPainterPath>
 #include <QRegion>
+#include <QScreen>
 #include <QWindow>
 
 #include "playback/ui/artwork.h"
@@ -46,6 +47,8 @@ TfrmTitle::TfrmTitle(QWidget* parent)
 }
 
 void TfrmTitle::ShowNow() {
+  if (QScreen* screen = QGuiApplication::primaryScreen())
+    move(screen->availableGeometry().center() - rect().center());
   show();
   raise();
   repaint();

@@ -37,7 +37,6 @@ TEST(Screenshots, PlayerSplashAboutHelp) {
   RecordingMessages msgs;
 
   auto* splash = new TfrmTitle;
-  splash->move(40, 40);
   splash->ShowNow();
   Shoot(out, "splash");
   PlayerServices s;
@@ -59,7 +58,7 @@ TEST(Screenshots, PlayerSplashAboutHelp) {
   QTest::qWait(1200);  // the splash closes, the song loads
   w.Start()->click();
   const char* rows = std::getenv("PORONKA_SCREENSHOT_ROWS");
-  for (int i = 0, n = (rows ? std::atoi(rows) : 21) * 2 - 1; i < n; ++i) timer.Fire();
+  for (int i = 0, n = (rows ? std::atoi(rows) : 21) * 2; i < n; ++i) timer.Fire();
   Shoot(out, "player");
   {
     TfrmAbout about(&w, [&w](bool on) { w.Engine().state.HoldSong = on; });
