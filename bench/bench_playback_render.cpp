@@ -9,6 +9,7 @@
 #include "cli/playback_commands.h"
 #include "core/mbt.h"
 #include "playback/builtin_synth.h"
+#include "playback/engine.h"
 
 namespace poronka {
 namespace {
@@ -78,6 +79,39 @@ void BM_RenderExampleThreeMinutes(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_RenderExampleThreeMinutes)->Iterations(3)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace poronka
+
+namespace poronka {
+namespace {
+
+// Full preparation (roll with every dot, comb, labels) of a 100000-row song
+// with a chord on every row: the roll is drawn once per song.
+void BM_PrepareSong100kRows(benchmark::State& state) {
+  Score s;
+  s.Title = "Long";
+  s.HalfPeriod = 100;
+  s.RowsPerBar = 4;
+  s.NoteValue = 8;
+  s.LetterLine = u"CcDdEFfGgAaBCcDdEFfGgAaBCcDdEFfGgAaB";
+  s.OctaveLine = u"444444444444555555555555666666666666";
+  DeriveColumnPitches(s);
+  s.RowCount = kMaxRows;
+  s.RowNotes.assign(s.RowCount + 1, RowSlots{});
+  for (int r = 1; r <= s.RowCount; ++r) s.RowNotes[r] = RowFromColumns({1 + r % 12, 13 + r % 12, 25 + r % 12});
+  SoundSettings settings;
+  FakeMidiSystem system;
+  EnvironmentSystemSettings registry;
+  RecordingMessages msgs;
+  MidiDevices devices(system, registry, msgs);
+  ManualTimer timer;
+  NullPlayerDisplay display;
+  PlaybackEngine engine(s, settings, devices, timer, display, msgs);
+  for (auto _ : state) engine.PrepareSong(0);
+  state.counters["roll_px"] = engine.Roll().height;
+}
+BENCHMARK(BM_PrepareSong100kRows)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace poronka
