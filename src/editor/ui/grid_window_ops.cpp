@@ -1,24 +1,104 @@
 // The row, bar, resolution and pitch operations and test play of the editor
 // window. Each runs its editor operation and then redraws with AfterChange.
+#include <QMetaObject>
+
+#include "editor/pitch_ops.h"
+#include "editor/row_ops.h"
+#include "editor/test_play.h"
 #include "editor/ui/grid_window.h"
+#include "playback/periodic_timer.h"
 
 namespace poronka::ui {
 
-// Not wired yet: these operations come with the row and pitch operations.
-void TfrmGrid::SMEMoveClick() {}
-void TfrmGrid::SMDIRowClick() {}
-void TfrmGrid::SMDIPharClick() {}
-void TfrmGrid::SMDINoteClick() {}
-void TfrmGrid::SMDAHighClick() {}
-void TfrmGrid::SMDALowClick() {}
-void TfrmGrid::SMDI2xClick() {}
-void TfrmGrid::SMDI3xClick() {}
-void TfrmGrid::SMDTDupClick() {}
-void TfrmGrid::SMDTSmlClick() {}
-void TfrmGrid::SMDRowClick() {}
-void TfrmGrid::SMDNoteClick() {}
-void TfrmGrid::SMDClerClick() {}
-void TfrmGrid::SMDPhrClick() {}
-void TfrmGrid::cmTestClick() {}
+using namespace poronka::editor;
+
+namespace {
+
+// The grid's current cell and selection go into the editor state first.
+void ReadGrid(TfrmGrid& w) {
+  const QModelIndex cur = w.Grid()->currentIndex();
+  if (cur.isValid()) w.State().current = NoteGridModel::CellOf(cur);
+  w.ReadSelectionFromView();
+}
+
+// Redraws after an operation: the grid follows the score, the cursor and
+// the scrolling go where the operation put them.
+void Follow(TfrmGrid& w, const GridUpdate& u, SnapshotKind kind) {
+  if (u.timingLabels) w.SetNoteLabelPerRow(true);
+  if (u.changed) w.AfterChange(kind);
+  if (u.changed || u.cursorMoved) w.SyncCursorFromState();
+  if (u.scrollTopRow > 0) w.ScrollToRow(u.scrollTopRow);
+  w.UpdateRowColLabel();
+  w.Grid()->setFocus();
+}
+
+template <typename Op>
+void RunOp(TfrmGrid& w, SnapshotKind kind, Op op) {
+  ReadGrid(w);
+  const GridUpdate u = op(w.Context());
+  Follow(w, u, kind);
+}
+
+// Test play sends through the player's MIDI output (which is safe to use
+// from the timer thread).
+class PlayerTestOutput : public TestPlayOutput {
+ public:
+  explicit PlayerTestOutput(EditorPlayer& p) : player_(p) {}
+  void ShortMsg(uint32_t m) override { player_.SendShortMessage(m); }
+  void Reset() override { player_.ResetMidi(); }
+
+ private:
+  EditorPlayer& player_;
+};
+
+}  // namespace
+
+void TfrmGrid::SMEMoveClick() { RunOp(*this, SnapshotKind::Transpose, TransposePitches); }
+void TfrmGrid::SMDIRowClick() {
+  RunOp(*this, SnapshotKind::InsertRows, [](EditorContext& c) { return InsertRows(c, 1); });
+}
+void TfrmGrid::SMDIPharClick() { RunOp(*this, SnapshotKind::InsertRows, InsertBar); }
+void TfrmGrid::SMDINoteClick() { RunOp(*this, SnapshotKind::InsertPitch, InsertPitch); }
+void TfrmGrid::SMDAHighClick() { RunOp(*this, SnapshotKind::InsertPitch, AddHighPitches); }
+void TfrmGrid::SMDALowClick() { RunOp(*this, SnapshotKind::InsertPitch, AddLowPitches); }
+void TfrmGrid::SMDI2xClick() {
+  RunOp(*this, SnapshotKind::ResolutionUp, [](EditorContext& c) { return MultiplyResolution(c, 2); });
+}
+void TfrmGrid::SMDI3xClick() {
+  RunOp(*this, SnapshotKind::ResolutionUp, [](EditorContext& c) { return MultiplyResolution(c, 3); });
+}
+void TfrmGrid::SMDTDupClick() {
+  RunOp(*this, SnapshotKind::ResolutionDown, [](EditorContext& c) { return DivideResolution(c, 2); });
+}
+void TfrmGrid::SMDTSmlClick() {
+  RunOp(*this, SnapshotKind::ResolutionDown, [](EditorContext& c) { return DivideResolution(c, 3); });
+}
+void TfrmGrid::SMDRowClick() { RunOp(*this, SnapshotKind::DeleteRows, DeleteSelectedRows); }
+void TfrmGrid::SMDNoteClick() { RunOp(*this, SnapshotKind::DeletePitches, DeleteSelectedPitches); }
+void TfrmGrid::SMDClerClick() { RunOp(*this, SnapshotKind::Cleanup, CleanupPitches); }
+void TfrmGrid::SMDPhrClick() { RunOp(*this, SnapshotKind::BarLength, AdjustBarLength); }
+
+void TfrmGrid::cmTestClick() {
+  ReadGrid(*this);
+  grid_->setFocus();
+  ThreadTimer timer;
+  PlayerTestOutput out(player_);
+  // Each tick's cursor move, scrolling and label go to this thread.
+  TfrmGrid* self = this;
+  RunTestPlay(ctx_, timer, out, player_.TimerMinPeriod(), [self](int32_t a) {
+    QMetaObject::invokeMethod(
+        self,
+        [self, a] {
+          self->state_.MoveTo({self->state_.current.col, GridRowOf(a)});
+          self->state_.RememberCurrent();
+          self->SyncCursorFromState();
+          self->ScrollToRow(TestPlayScrollTop(a));
+          self->UpdateRowColLabel();
+        },
+        Qt::QueuedConnection);
+  });
+  SyncCursorFromState();
+  UpdateRowColLabel();
+}
 
 }  // namespace poronka::ui

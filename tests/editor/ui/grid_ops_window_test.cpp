@@ -1,0 +1,152 @@
+// The row, pitch and test play commands of the editor window, driven through
+// its menu items, tool buttons and the test play box.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <atomic>
+#include <mutex>
+
+#include "editor/ui/grid_window.h"
+#include "editor/ui/io_box.h"
+
+namespace poronka::ui {
+namespace {
+
+using namespace poronka::editor;
+
+class OpsPlayer : public EditorPlayer {
+ public:
+  bool RunOpenCommand() override { return false; }
+  void PrepareSong() override {}
+  void OpenMidiForEditor() override {}
+  void SendShortMessage(uint32_t m) override {
+    std::lock_guard<std::mutex> lock(mutex);
+    if (resets > 0) ++afterReset;
+    sent.push_back(m);
+  }
+  void ResetMidi() override {
+    std::lock_guard<std::mutex> lock(mutex);
+    ++resets;
+  }
+  bool MediaActive() const override { return false; }
+  void ReleaseMidiForMedia() override {}
+  void ShowPlayer() override {}
+  void ExitApplication() override {}
+  void ShowHelp() override {}
+  void ShowAbout() override {}
+  int TimerMinPeriod() const override { return 4; }
+  std::mutex mutex;
+  std::vector<uint32_t> sent;
+  int resets = 0;
+  int afterReset = 0;
+};
+
+class GridOpsWindow : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    win = new TfrmGrid(score, session, settings, &messages, player);
+    win->show();
+    QApplication::processEvents();
+  }
+  void TearDown() override {
+    if (win) {
+      win->setAttribute(Qt::WA_DeleteOnClose, false);
+      delete win.data();
+    }
+  }
+  void Trigger(const char* name) {
+    QAction* a = win->findChild<QAction*>(name);
+    ASSERT_NE(a, nullptr) << name;
+    a->trigger();
+    QApplication::processEvents();
+  }
+  void PutCursor(int32_t col, int32_t scoreRow) {
+    const QModelIndex i = win->Model()->index(scoreRow - 1, col - 1);
+    win->Grid()->selectionModel()->setCurrentIndex(i, QItemSelectionModel::ClearAndSelect);
+    QApplication::processEvents();
+  }
+  QString RowLabel(int32_t scoreRow) {
+    return win->Model()->headerData(scoreRow - 1, Qt::Vertical, Qt::DisplayRole).toString();
+  }
+  QString Header(int32_t col) {
+    return win->Model()->headerData(col - 1, Qt::Horizontal, Qt::DisplayRole).toString();
+  }
+
+  Score score;
+  EditorSession session;
+  SoundSettings settings;
+  RecordingMessages messages;
+  OpsPlayer player;
+  QPointer<TfrmGrid> win;
+};
+
+TEST_F(GridOpsWindow, InsertingABarOnTheSpareRowGrowsTheGrid) {
+  PutCursor(3, 301);
+  Trigger("SMDIPhar");
+  EXPECT_EQ(score.RowCount, 304);
+  EXPECT_EQ(win->Model()->rowCount(), 305);
+  EXPECT_TRUE(RowLabel(301).contains(QString::fromUtf8("76･1")));
+  EXPECT_TRUE(RowLabel(304).contains(QString::fromUtf8("76･4")));
+  EXPECT_TRUE(win->findChild<QAction*>("SMEUndo")->isEnabled());
+}
+
+TEST_F(GridOpsWindow, ResolutionMovesTheCursorAndTheLabels) {
+  score.RowNotes[3] = RowFromColumns({2});
+  PutCursor(2, 3);
+  Trigger("SMDI2x");
+  EXPECT_EQ(score.RowCount, 600);
+  EXPECT_EQ(win->Model()->rowCount(), 601);
+  EXPECT_EQ(win->Grid()->currentIndex().row(), 4);  // score row 5
+  EXPECT_EQ(win->Model()->index(4, 1).data().toString(), QString::fromUtf8("○"));
+  EXPECT_TRUE(win->NotePerRowLabel());
+  EXPECT_TRUE(win->RowColLabel()->text().startsWith(QString::fromUtf8("(5)")));
+}
+
+TEST_F(GridOpsWindow, DeletingSelectedRowsAndAddingHighPitches) {
+  const QModelIndex a = win->Model()->index(2, 0), b = win->Model()->index(5, 0);
+  win->Grid()->selectionModel()->setCurrentIndex(a, QItemSelectionModel::NoUpdate);
+  win->Grid()->selectionModel()->select(QItemSelection(a, b), QItemSelectionModel::ClearAndSelect);
+  QApplication::processEvents();
+  Trigger("SMDRow");
+  ASSERT_FALSE(messages.entries.empty());
+  EXPECT_EQ(messages.entries[0].text, "1･3から2･2の行（小節）を削除します\rよろしいですか？");
+  EXPECT_EQ(score.RowCount, 296);
+  EXPECT_EQ(win->Model()->rowCount(), 297);
+  Trigger("SMDAHigh");
+  EXPECT_EQ(win->Model()->columnCount(), 48);
+  EXPECT_TRUE(Header(37).contains('C'));
+  EXPECT_TRUE(Header(37).contains('7'));
+}
+
+TEST_F(GridOpsWindow, TestPlayRunsUntilStoppedAndResetsTheOutput) {
+  score.HalfPeriod = 10;  // a row every 20 ms
+  for (int r = 1; r <= 300; ++r) score.RowNotes[r] = RowFromColumns({1, 5});
+  PutCursor(1, 1);
+  player.sent.clear();
+  bool sawBox = false;
+  QTimer::singleShot(300, [&] {
+    auto* box = qobject_cast<TfrmIOBox*>(QApplication::activeModalWidget());
+    if (!box) return;
+    sawBox = box->Mode() == PromptMode::Test && box->ButCancel->text() == QString::fromUtf8("中止") &&
+             !box->ButOK->isVisible();
+    box->ButCancelClick();
+  });
+  win->findChild<QPushButton*>("cmTest")->click();
+  QApplication::processEvents();
+  EXPECT_TRUE(sawBox);
+  EXPECT_EQ(player.resets, 1);
+  EXPECT_EQ(player.afterReset, 0);
+  EXPECT_GE(player.sent.size(), 4u);
+  EXPECT_GT(win->State().current.row, 3);
+  EXPECT_EQ(win->Grid()->currentIndex().row() + kFirstGridRow, win->State().current.row);
+  EXPECT_FALSE(score.Modified);
+}
+
+}  // namespace
+}  // namespace poronka::ui
