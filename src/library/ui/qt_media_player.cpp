@@ -17,6 +17,7 @@ namespace {
 
 constexpr int kMaxDiscTracks = 99;
 constexpr int kFramesPerSecond = 75;  // audio CD frames
+constexpr int kLengthWaitMs = 3000;
 
 int64_t ToTmsf(int track, int64_t ms) {
   if (ms < 0) ms = 0;
@@ -80,7 +81,30 @@ bool QtMediaPlayer::LoadAndWait(const QUrl& url, int64_t* durationMs) {
   const auto s = player_->mediaStatus();
   const bool ok = player_->error() == QMediaPlayer::NoError &&
                   (s == QMediaPlayer::LoadedMedia || s == QMediaPlayer::BufferedMedia);
-  if (ok && durationMs) *durationMs = player_->duration();
+  if (ok && durationMs) {
+    // Some streams (MP3 among them) tell their length only a moment after
+    // they have loaded.
+    if (player_->duration() <= 0) {
+      // The back end may measure the stream only once it runs: run it
+      // silently until the length is known, then go back to the start.
+      audio_->setMuted(true);
+      player_->play();
+      QEventLoop loop;
+      QTimer timeout;
+      timeout.setSingleShot(true);
+      connect(&timeout, &QTimer::timeout, &loop, &QEventLoop::quit);
+      connect(player_, &QMediaPlayer::durationChanged, &loop, [&](qint64 d) {
+        if (d > 0) loop.quit();
+      });
+      connect(player_, &QMediaPlayer::errorOccurred, &loop, &QEventLoop::quit);
+      timeout.start(kLengthWaitMs);
+      if (player_->duration() <= 0) loop.exec(QEventLoop::ExcludeUserInputEvents);
+      player_->pause();
+      player_->setPosition(0);
+      audio_->setMuted(false);
+    }
+    *durationMs = player_->duration();
+  }
   return ok;
 }
 
