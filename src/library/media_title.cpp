@@ -153,6 +153,11 @@ MediaTitle ReadMp3Title(const ByteSource& src, bool longForm) {
     // the earlier versions use plain numbers.
     const bool synchSafe = head.size() >= 4 && Byte(head, 3) == 4;
     uint64_t pos = 10;
+    // An extended header comes before the first frame.
+    if (head.size() >= 10 && (Byte(head, 5) & 0x40) != 0) {
+      std::string ext = src.ReadAt(10, 4);
+      if (ext.size() == 4) pos = synchSafe ? 10 + uint64_t{SynchSafe32(ext, 0)} : 14 + uint64_t{BigEndian32(ext, 0)};
+    }
     for (int frame = 0; frame < 12; ++frame) {
       std::string fh = src.ReadAt(pos, 8);
       if (fh.size() < 8) break;

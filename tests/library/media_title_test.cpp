@@ -119,6 +119,20 @@ TEST(Mp3TitleTest, Version4UsesSevenBitSizes) {
   EXPECT_EQ(Mp3(file, false).title, "v4");
 }
 
+TEST(Mp3TitleTest, ExtendedHeaderIsSkipped) {
+  // Version 3: a 4-byte size that does not count itself; version 4: a
+  // seven-bit size that does.
+  std::string v3 = std::string("ID3\x03\x00\x40", 6) + std::string(4, '\0') + Be32(6) + std::string(6, '\0') +
+                   TextFrame("TIT2", 0, "three") + Audio(200);
+  EXPECT_EQ(Mp3(v3, false).title, "three");
+  std::string v4 = std::string("ID3\x04\x00\x40", 6) + std::string(4, '\0') + std::string("\0\0\0\x06\x01\x00", 6) +
+                   TextFrame("TIT2", 0, "four") + Audio(200);
+  EXPECT_EQ(Mp3(v4, false).title, "four");
+  // A size past the end of the file: no frames.
+  std::string bad = std::string("ID3\x03\x00\x40", 6) + std::string(4, '\0') + Be32(0xFFFFFFF0) + Audio(20);
+  EXPECT_EQ(Mp3(bad, false).title, "");
+}
+
 TEST(Mp3TitleTest, Id3v1Fallback) {
   std::string v1 = Id3v1(Utf8ToCp932("古い題"), "Someone");
   EXPECT_EQ(Mp3(Audio(500) + v1, false).title, "古い題");
