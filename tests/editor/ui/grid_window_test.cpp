@@ -428,3 +428,43 @@ TEST(GridWindowScroll, ScrollToRowPutsTheRowOnTop) {
 
 }  // namespace
 }  // namespace poronka::ui
+
+namespace poronka::ui {
+namespace {
+
+TEST(GridWindowSave, FiltersChooseTheWriter) {
+  Score score;
+  EditorSession session;
+  SoundSettings settings;
+  RecordingMessages messages;
+  FakePlayer player;
+  TfrmGrid win(score, session, settings, &messages, player);
+  win.setAttribute(Qt::WA_DeleteOnClose, false);
+  win.show();
+  QApplication::processEvents();
+  score.RowNotes[1] = RowFromColumns({13, 17, 20});
+  poronka::testing::TempDir dir;
+  std::pair<std::string, int> answer;
+  win.saveDialog = [&](const std::string&) { return std::optional<std::pair<std::string, int>>(answer); };
+  answer = {dir.File("a.mid"), 4};
+  win.SMFSaveAsClick();
+  EXPECT_EQ(poronka::testing::ReadBytes(dir.File("a.mid")).substr(0, 4), "MThd");
+  answer = {dir.File("b.bin"), 2};
+  win.SMFSaveAsClick();
+  EXPECT_EQ(poronka::testing::ReadBytes(dir.File("b.bin")).substr(0, 4), "MThd");
+  answer = {dir.File("c.mld"), 3};
+  win.SMFSaveAsClick();
+  EXPECT_EQ(poronka::testing::ReadBytes(dir.File("c.mld")).substr(0, 4), "melo");
+  EXPECT_EQ(score.FileName, dir.File("c.mld"));
+  // Save with an MBT name writes in place without asking.
+  score.FileName = dir.File("d.MBT");
+  win.saveDialog = [&](const std::string&) -> std::optional<std::pair<std::string, int>> {
+    ADD_FAILURE() << "Save asked for a name";
+    return std::nullopt;
+  };
+  win.SMFSaveClick();
+  EXPECT_NE(poronka::testing::ReadBytes(dir.File("d.MBT")).find("MBT_DATA"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace poronka::ui
