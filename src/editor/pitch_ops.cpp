@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/text_codec.h"
 #include "editor/editor_ops.h"
 #include "editor/op_support.h"
 
@@ -256,7 +257,7 @@ GridUpdate DeleteSelectedPitches(EditorContext& ctx) {
   const int32_t L = std::clamp(std::min(st.selection.left, st.selection.right), 1, s.ColumnCount);
   const int32_t Rt = std::clamp(std::max(st.selection.left, st.selection.right), 1, s.ColumnCount);
   auto name = [&](int32_t c) {
-    return ColumnNameShown(s, c, false).substr(0, 1) + "･" + ColumnNameShown(s, c, false).substr(1);
+    return Utf16ToUtf8(OctaveCell(s, c)) + "･" + Utf16ToUtf8(LetterCell(s, c, false));
   };
   const std::string question =
       name(L) + "から" + name(Rt) + "の音程を削除します。" + "\r" + "よろしいですか？";
