@@ -195,6 +195,26 @@ TEST_F(PlayerWindowTest, TimerThreadUpdatesReachTheWindowThroughTheEventLoop) {
   EXPECT_EQ(w->PosiBar()->value(), 1);
 }
 
+TEST_F(PlayerWindowTest, MinimisedWindowKeepsSoundingButFreezesTheRollAndComb) {
+  Make({Example("sakura.mbt")});
+  w->FormShow();
+  QTest::mouseClick(w->Start(), Qt::LeftButton);
+  TickRows(3);
+  const int top = w->PicDisp()->y();
+  const QImage comb = w->PicNote()->pixmap().toImage();
+  w->AppEvntMinimize();
+  EXPECT_FALSE(w->Engine().state.DisplayOn);
+  midi.log.Clear();
+  TickRows(5);
+  EXPECT_EQ(w->PicDisp()->y(), top);
+  EXPECT_EQ(w->PicNote()->pixmap().toImage(), comb);
+  EXPECT_FALSE(midi.log.Sent().empty());  // the notes still sound
+  EXPECT_EQ(w->Engine().state.CurrentRow, 8);
+  w->AppEvntRestore();
+  TickRows(1);
+  EXPECT_LT(w->PicDisp()->y(), top);
+}
+
 TEST_F(PlayerWindowTest, DataErrorStateAfterABadFile) {
   testing::TempDir dir;
   testing::WriteBytes(dir.File("bad.mbt"), "Title\r\nMBT_DATA\r\nabc\r\n4\r\n4\r\n");

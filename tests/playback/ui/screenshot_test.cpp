@@ -60,6 +60,7 @@ TEST(Screenshots, PlayerSplashAboutHelp) {
   const char* rows = std::getenv("PORONKA_SCREENSHOT_ROWS");
   for (int i = 0, n = (rows ? std::atoi(rows) : 21) * 2; i < n; ++i) timer.Fire();
   Shoot(out, "player");
+  w.grab().save(out + "/player_window.png");
   {
     TfrmAbout about(&w, [&w](bool on) { w.Engine().state.HoldSong = on; });
     about.show();
