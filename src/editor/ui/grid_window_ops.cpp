@@ -1,5 +1,6 @@
 // The row, bar, resolution and pitch operations and test play of the editor
 // window. Each runs its editor operation and then redraws with AfterChange.
+#include <QApplication>
 #include <QMetaObject>
 
 #include "editor/pitch_ops.h"
@@ -32,10 +33,14 @@ void Follow(TfrmGrid& w, const GridUpdate& u, SnapshotKind kind) {
   w.Grid()->setFocus();
 }
 
+// Operations that ask through the prompt box show no hourglass; message
+// boxes put the normal cursor back themselves.
 template <typename Op>
-void RunOp(TfrmGrid& w, SnapshotKind kind, Op op) {
+void RunOp(TfrmGrid& w, SnapshotKind kind, Op op, bool hourglass = true) {
   ReadGrid(w);
+  if (hourglass) QApplication::setOverrideCursor(Qt::WaitCursor);
   const GridUpdate u = op(w.Context());
+  if (hourglass && QApplication::overrideCursor()) QApplication::restoreOverrideCursor();
   Follow(w, u, kind);
 }
 
@@ -53,12 +58,12 @@ class PlayerTestOutput : public TestPlayOutput {
 
 }  // namespace
 
-void TfrmGrid::SMEMoveClick() { RunOp(*this, SnapshotKind::Transpose, TransposePitches); }
+void TfrmGrid::SMEMoveClick() { RunOp(*this, SnapshotKind::Transpose, TransposePitches, false); }
 void TfrmGrid::SMDIRowClick() {
   RunOp(*this, SnapshotKind::InsertRows, [](EditorContext& c) { return InsertRows(c, 1); });
 }
 void TfrmGrid::SMDIPharClick() { RunOp(*this, SnapshotKind::InsertRows, InsertBar); }
-void TfrmGrid::SMDINoteClick() { RunOp(*this, SnapshotKind::InsertPitch, InsertPitch); }
+void TfrmGrid::SMDINoteClick() { RunOp(*this, SnapshotKind::InsertPitch, InsertPitch, false); }
 void TfrmGrid::SMDAHighClick() { RunOp(*this, SnapshotKind::InsertPitch, AddHighPitches); }
 void TfrmGrid::SMDALowClick() { RunOp(*this, SnapshotKind::InsertPitch, AddLowPitches); }
 void TfrmGrid::SMDI2xClick() {
@@ -76,7 +81,7 @@ void TfrmGrid::SMDTSmlClick() {
 void TfrmGrid::SMDRowClick() { RunOp(*this, SnapshotKind::DeleteRows, DeleteSelectedRows); }
 void TfrmGrid::SMDNoteClick() { RunOp(*this, SnapshotKind::DeletePitches, DeleteSelectedPitches); }
 void TfrmGrid::SMDClerClick() { RunOp(*this, SnapshotKind::Cleanup, CleanupPitches); }
-void TfrmGrid::SMDPhrClick() { RunOp(*this, SnapshotKind::BarLength, AdjustBarLength); }
+void TfrmGrid::SMDPhrClick() { RunOp(*this, SnapshotKind::BarLength, AdjustBarLength, false); }
 
 void TfrmGrid::cmTestClick() {
   ReadGrid(*this);

@@ -4,6 +4,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
@@ -146,6 +147,68 @@ TEST_F(GridOpsWindow, TestPlayRunsUntilStoppedAndResetsTheOutput) {
   EXPECT_GT(win->State().current.row, 3);
   EXPECT_EQ(win->Grid()->currentIndex().row() + kFirstGridRow, win->State().current.row);
   EXPECT_FALSE(score.Modified);
+}
+
+// The grid follows the operations on a 100000-row, 60-column score without
+// freezing the window.
+TEST(GridOpsWindowLarge, OperationsOnALargeScoreStayQuick) {
+  Score score;
+  MakeNewSong(score);
+  std::u16string oct, let;
+  for (int n = 36; n < 96; ++n) {
+    oct += static_cast<char16_t>(u'0' + n / 12);
+    let += static_cast<char16_t>(kSharpLetters[n % 12]);
+  }
+  score.OctaveLine = oct;
+  score.LetterLine = let;
+  DeriveColumnPitches(score);
+  score.RowCount = 100000;
+  score.RowNotes.assign(100001, RowSlots{});
+  for (int r = 1; r <= 100000; ++r) score.RowNotes[r] = RowFromColumns({1 + r % 50, 51});
+  score.BarAdjust.assign(25002, 0);
+  EditorSession session;
+  SoundSettings settings;
+  RecordingMessages messages;
+  OpsPlayer player;
+  TfrmGrid win(score, session, settings, &messages, player);
+  win.show();
+  QApplication::processEvents();
+  auto timed = [&](const char* action, auto prepare) {
+    prepare();
+    QElapsedTimer t;
+    t.start();
+    win.findChild<QAction*>(action)->trigger();
+    QApplication::processEvents();
+    return t.elapsed();
+  };
+  auto cursor = [&](int32_t scoreRow) {
+    const QModelIndex i = win.Model()->index(scoreRow - 1, 0);
+    win.Grid()->selectionModel()->setCurrentIndex(i, QItemSelectionModel::ClearAndSelect);
+    QApplication::processEvents();
+  };
+  EXPECT_LT(timed("SMDIPhar", [&] {
+              score.RowCount = 99996;
+              score.RowNotes.resize(99997);
+              win.AfterChange(SnapshotKind::None);
+              cursor(1);
+            }),
+            300);
+  EXPECT_EQ(score.RowCount, 100000);
+  EXPECT_LT(timed("SMDI2x", [] {}), 300);
+  EXPECT_EQ(messages.Texts().back(), "行数が１０万行以上になるため処理を中止します。");
+  EXPECT_LT(timed("SMDCler", [] {}), 300);
+  EXPECT_EQ(score.ColumnCount, 51);
+  EXPECT_LT(timed("SMDRow", [&] {
+              const QModelIndex a = win.Model()->index(0, 0), b = win.Model()->index(49999, 0);
+              win.Grid()->selectionModel()->setCurrentIndex(a, QItemSelectionModel::NoUpdate);
+              win.Grid()->selectionModel()->select(QItemSelection(a, b), QItemSelectionModel::ClearAndSelect);
+              QApplication::processEvents();
+            }),
+            300);
+  EXPECT_EQ(score.RowCount, 50000);
+  EXPECT_LT(timed("SMDTDup", [] {}), 300);
+  EXPECT_EQ(score.RowCount, 25000);
+  EXPECT_EQ(win.Model()->rowCount(), 25001);
 }
 
 }  // namespace
