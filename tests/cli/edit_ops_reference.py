@@ -347,7 +347,7 @@ def run_cli(cli, path, ops, flats=False):
     return p.returncode, (json.loads(p.stdout.decode()) if p.returncode == 0 else None), p.stderr.decode()
 
 
-def random_ops(ed, rng, n):
+def random_ops(ed, rng, n, flats=False):
     """Random operations; the model runs along to keep arguments valid."""
     ops = []
     for _ in range(n):
@@ -379,7 +379,7 @@ def random_ops(ed, rng, n):
             ops.append("add-low"); ed.add_low()
         elif kind == "insert-pitch":
             name = "%d%s" % (rng.randint(0, 9), rng.choice("CcDdEFfGgAaBbe"))
-            ops.append("insert-pitch=" + name); ed.insert_pitch(name, False)
+            ops.append("insert-pitch=" + name); ed.insert_pitch(name, flats)
         elif kind == "delete-pitches":
             l = rng.randint(1, N); r = min(N, l + rng.choice([0, 0, 1, 2, 5]))
             ops.append("delete-pitches=%d,%d" % (l, r)); ed.delete_cols(l, r)
@@ -418,9 +418,10 @@ def main():
             failures += 1
             continue
         ed = Ed(json.loads(json.dumps(start)))
-        ops = random_ops(ed, rng, rng.randint(1, 8))
+        flats = rng.random() < 0.3
+        ops = random_ops(ed, rng, rng.randint(1, 8), flats)
         checked += 1
-        rc, got, err = run_cli(cli, base, ops)
+        rc, got, err = run_cli(cli, base, ops, flats)
         if rc != 0:
             print("case %d: exit %d: %s\n  ops: %s" % (case, rc, err.strip(), ops))
             failures += 1
