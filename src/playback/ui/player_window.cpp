@@ -23,6 +23,7 @@
 #include <QWindow>
 
 #include "core/mbt.h"
+#include "core/ui/loading_window.h"
 #include "interchange/smf_import.h"
 #include "library/app_paths.h"
 #include "playback/ui/about_window.h"
@@ -509,8 +510,14 @@ namespace {
 // The MBT reader's hooks with the window's event processing during long loads.
 class WindowLoadHooks : public EngineLoadHooks {
  public:
-  using EngineLoadHooks::EngineLoadHooks;
-  void ProcessEvents() override { QApplication::processEvents(QEventLoop::ExcludeUserInputEvents); }
+  WindowLoadHooks(PlaybackEngine& engine, PlayerDisplay& display, LoadingWindow* loading)
+      : EngineLoadHooks(engine, display), loading_(loading) {}
+  void ProcessEvents() override { pump_(); }
+  LoadingWindow* Loading() override { return loading_; }
+
+ private:
+  LoadingWindow* loading_;
+  LoadEventPump pump_;
 };
 
 // The MIDI import's hooks: the common loader steps through the engine, the
@@ -518,9 +525,12 @@ class WindowLoadHooks : public EngineLoadHooks {
 // hand-over of unconverted files to the media player.
 class WindowSmfHooks : public SmfImportHooks {
  public:
-  WindowSmfHooks(TFPoron& w, std::function<void(const std::string&)> media,
+  WindowSmfHooks(TFPoron& w, LoadingWindow* loading, std::function<void(const std::string&)> media,
                  std::function<void()> closeMedia)
-      : w_(w), base_(w.Engine(), w), media_(std::move(media)), closeMedia_(std::move(closeMedia)) {}
+      : w_(w),
+        base_(w.Engine(), w, loading),
+        media_(std::move(media)),
+        closeMedia_(std::move(closeMedia)) {}
   void BeginLoad() override { base_.BeginLoad(); }
   void EndWaitCursor() override { base_.EndWaitCursor(); }
   void PrepareLayout(const Score& s) override { base_.PrepareLayout(s); }
@@ -528,7 +538,8 @@ class WindowSmfHooks : public SmfImportHooks {
   void FinishPreparation(Score& s, Messages& msgs) override { base_.FinishPreparation(s, msgs); }
   void ShowDataError() override { base_.ShowDataError(); }
   void FocusStart() override { base_.FocusStart(); }
-  void ProcessEvents() override { QApplication::processEvents(QEventLoop::ExcludeUserInputEvents); }
+  void ProcessEvents() override { base_.ProcessEvents(); }
+  LoadingWindow* Loading() override { return base_.Loading(); }
   void PrepareSongFull(Score&, Messages& msgs) override { w_.Engine().PrepareSong(0, msgs); }
   void PrefixCaption(const std::string& positionText) override {
     if (!positionText.empty())
@@ -547,12 +558,17 @@ class WindowSmfHooks : public SmfImportHooks {
 
  private:
   TFPoron& w_;
-  EngineLoadHooks base_;
+  WindowLoadHooks base_;
   std::function<void(const std::string&)> media_;
   std::function<void()> closeMedia_;
 };
 
 }  // namespace
+
+LoadingWindow* TFPoron::LoadingBox() {
+  if (!loading_) loading_ = new TfrmSort(this);
+  return loading_;
+}
 
 void TFPoron::ApplyKeyShift(int semitones) {
   settings_.KeyShift = semitones;
@@ -564,12 +580,12 @@ void TFPoron::ApplyKeyShift(int semitones) {
 void TFPoron::LoadSong(FileKind kind, const std::string& positionText) {
   switch (kind) {
     case FileKind::Score: {
-      WindowLoadHooks hooks(*engine_, *this);
+      WindowLoadHooks hooks(*engine_, *this, LoadingBox());
       ReadMbt(score_, *msgs_, hooks);
       break;
     }
     case FileKind::Midi: {
-      WindowSmfHooks hooks(*this, attachments_.loadMedia, attachments_.closeMedia);
+      WindowSmfHooks hooks(*this, LoadingBox(), attachments_.loadMedia, attachments_.closeMedia);
       ImportSmf(score_, settings_, *msgs_, hooks, positionText);
       break;
     }

@@ -37,6 +37,11 @@
 
 class QFrame;
 
+namespace poronka {
+class TfrmSort;
+class LoadingWindow;
+}  // namespace poronka
+
 namespace poronka::ui {
 
 class TfrmTitle;
@@ -313,6 +318,9 @@ class TFPoron : public QMainWindow,
   std::vector<QAction*> deviceItems_;
 
   QPointer<HelpWindow> help_;
+  // The loading window TfrmSort, made at the first load.
+  TfrmSort* loading_ = nullptr;
+  LoadingWindow* LoadingBox();
 
   // Display updates from the timer thread, coalesced until the
   // user-interface thread applies them.

@@ -16,6 +16,7 @@
 #include "library/navigation.h"
 #include "playback/ui/about_window.h"
 #include "playback/ui/help_window.h"
+#include "playback/ui/single_instance.h"
 #include "playback/ui/title_window.h"
 #include "support/test_support.h"
 
@@ -393,6 +394,77 @@ TEST_F(PlaylistNavigation, AboutBoxOpenAtTheEndRepeatsTheSong) {
   EXPECT_FALSE(w->NxTim()->isActive());
   EXPECT_EQ(w->Mode(), PlayerMode::Playing);
   EXPECT_LE(w->Engine().state.CurrentRow, 3);
+}
+
+}  // namespace
+}  // namespace poronka::ui
+
+namespace poronka::ui {
+namespace {
+
+TEST_F(PlayerWindowTest, CombWiderThanAThousandPixelsIsRefusedWithoutADevice) {
+  midi.ports = {{"Fake Synth"}};
+  PlayerServices s;
+  s.score = &score;
+  s.settings = &settings;
+  s.playlist = &playlist;
+  s.midiSystem = &midi;
+  s.systemSettings = &system;
+  s.timer = &timer;
+  s.messages = &msgs;
+  s.ppi = 300;  // the comb would be 1040 pixels wide
+  s.quitOnClose = false;
+  w = std::make_unique<TFPoron>(std::move(s));
+  EXPECT_EQ(msgs.Texts(), std::vector<std::string>{kScreenTooLargeMessage});
+  EXPECT_TRUE(w->MidiMenu()->actions().isEmpty());
+  EXPECT_FALSE(w->Devices().Out().IsOpen());
+  EXPECT_FALSE(w->acceptDrops());
+}
+
+// A format 0 file of four quarter notes C4 D4 E4 G4 at 96 ticks a quarter.
+std::string FourNotesMidi() {
+  std::string track;
+  const int keys[] = {60, 62, 64, 67};
+  for (int k : keys) {
+    track += std::string("\x00\x90", 2) + char(k) + '\x64';
+    track += std::string("\x60\x80", 2) + char(k) + '\x00';
+  }
+  track += std::string("\x00\xFF\x2F\x00", 4);
+  std::string f("MThd\x00\x00\x00\x06\x00\x00\x00\x01\x00\x60", 14);
+  f += "MTrk";
+  const uint32_t n = static_cast<uint32_t>(track.size());
+  f += char(n >> 24), f += char(n >> 16), f += char(n >> 8), f += char(n);
+  return f + track;
+}
+
+TEST_F(PlayerWindowTest, MidiFilesAreConvertedAndPlayable) {
+  testing::TempDir dir;
+  testing::WriteBytes(dir.File("four.mid"), FourNotesMidi());
+  Make();
+  w->Nav().OpenChosenFile(dir.File("four.mid"));
+  EXPECT_NE(Text(PlayerLabel::Title), QString::fromUtf8(kDataErrorTitle));
+  EXPECT_TRUE(w->Start()->isEnabled()) << (msgs.entries.empty() ? "" : msgs.entries[0].text);
+  EXPECT_EQ(score.ColumnCount, 4);
+  QTest::mouseClick(w->Start(), Qt::LeftButton);
+  midi.log.Clear();
+  TickRows(score.RowCount);
+  int noteOns = 0;
+  for (const MidiEvent& e : midi.log.Sent())
+    noteOns += e.kind == MidiEvent::Message && (e.message & 0xF0) == 0x90 && (e.message >> 16) == 100;
+  EXPECT_EQ(noteOns, 4);
+}
+
+TEST(SingleInstance, ASecondStartReachesTheFirst) {
+  const QString key = QStringLiteral("poronka-test-%1").arg(QCoreApplication::applicationPid());
+  SingleInstance first(key);
+  SingleInstance second(key);
+  EXPECT_FALSE(second.AskRunningInstance(200));  // nobody listens yet
+  ASSERT_TRUE(first.Listen());
+  int activations = 0;
+  QObject::connect(&first, &SingleInstance::activateRequested, [&] { ++activations; });
+  EXPECT_TRUE(second.AskRunningInstance(1000));
+  for (int i = 0; i < 50 && activations == 0; ++i) QTest::qWait(10);
+  EXPECT_EQ(activations, 1);
 }
 
 }  // namespace
