@@ -7,7 +7,7 @@ packages=(
   qt6-base-dev qt6-multimedia-dev libfluidsynth-dev timgm6mb-soundfont
   librtmidi-dev libasound2-dev libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth fonts-ipafont-gothic sox python3-mido imagemagick
-  openttd-openmsx pulseaudio pulseaudio-utils
+  openttd-openmsx pulseaudio pulseaudio-utils python3-mutagen gstreamer1.0-tools fluidsynth
   gstreamer1.0-plugins-good gstreamer1.0-plugins-ugly gstreamer1.0-libav
 )
 missing=()
