@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QDropEvent>
+#include <QElapsedTimer>
 #include <QMenu>
 #include <QMimeData>
 #include <QTest>
@@ -452,6 +453,47 @@ TEST_F(PlayerWindowTest, MidiFilesAreConvertedAndPlayable) {
   for (const MidiEvent& e : midi.log.Sent())
     noteOns += e.kind == MidiEvent::Message && (e.message & 0xF0) == 0x90 && (e.message >> 16) == 100;
   EXPECT_EQ(noteOns, 4);
+}
+
+// The real timer thread with the shortest period: the end of the last
+// entry reaches the window through the event loop and NxTim starts entry 0.
+TEST(PlayerWithRealTimer, AutomaticAdvanceOverThePlaylist) {
+  Score score;
+  SoundSettings settings;
+  PlaylistState playlist;
+  FakeMidiSystem midi;
+  midi.ports = {{"Fake Synth"}};
+  EnvironmentSystemSettings system;
+  ThreadTimer timer;
+  RecordingMessages msgs;
+  PlayerServices s;
+  s.score = &score;
+  s.settings = &settings;
+  s.playlist = &playlist;
+  s.midiSystem = &midi;
+  s.systemSettings = &system;
+  s.timer = &timer;
+  s.messages = &msgs;
+  s.ppi = 120;
+  s.quitOnClose = false;
+  TFPoron w(std::move(s));
+  for (const char* n : {"kirakira.mbt", "hotaru.mbt"}) playlist.Append(Example(n), n);
+  w.LoadFirstPlaylistEntry();
+  w.cmNextClick();  // hotaru, the last entry
+  ASSERT_EQ(playlist.CurrentEntry(), 1);
+  // A short song: the first 12 rows at the timer's minimum period.
+  score.RowCount = 12;
+  score.HalfPeriod = w.Engine().state.TimerMinPeriod;
+  w.Start()->click();
+  QElapsedTimer clock;
+  clock.start();
+  while (score.FileName != Example("kirakira.mbt") && clock.elapsed() < 5000) QTest::qWait(5);
+  EXPECT_EQ(score.FileName, Example("kirakira.mbt"));
+  EXPECT_EQ(playlist.CurrentEntry(), 0);
+  EXPECT_EQ(playlist.DisplayNames()[0], "＊kirakira.mbt");
+  EXPECT_EQ(w.Mode(), PlayerMode::Playing);
+  EXPECT_GE(clock.elapsed(), 500);  // NxTim's half second
+  w.Stop()->click();
 }
 
 TEST(SingleInstance, ASecondStartReachesTheFirst) {
