@@ -109,6 +109,7 @@ TFPoron::TFPoron(PlayerServices services, QWidget* parent)
   playlistListener_ = playlist_.AddListener([this] { UpdatePlaylistView(); });
   UpdatePlaylistView();
   applicationTitle_ = kApplicationTitle;
+  setWindowTitle(Q(kApplicationTitle));
   setWindowIcon(AppIcon());
   BuildControls();
   BuildMenu();

@@ -17,6 +17,7 @@
 #include "library/navigation.h"
 #include "playback/ui/about_window.h"
 #include "playback/ui/help_window.h"
+#include "playback/ui/message_boxes.h"
 #include "playback/ui/single_instance.h"
 #include "playback/ui/title_window.h"
 #include "support/test_support.h"
@@ -494,6 +495,13 @@ TEST(PlayerWithRealTimer, AutomaticAdvanceOverThePlaylist) {
   EXPECT_EQ(w.Mode(), PlayerMode::Playing);
   EXPECT_GE(clock.elapsed(), 500);  // NxTim's half second
   w.Stop()->click();
+}
+
+TEST(MessageBoxText, CarriageReturnsAndLineFeedsAllBreakLines) {
+  EXPECT_EQ(BoxText("a\rb"), QStringLiteral("a\nb"));
+  EXPECT_EQ(BoxText("a\nb"), QStringLiteral("a\nb"));
+  EXPECT_EQ(BoxText("a\r\nb"), QStringLiteral("a\nb"));
+  EXPECT_EQ(BoxText(kCloseDataQuestion), BoxText(kReplaceDataQuestion));
 }
 
 TEST(SingleInstance, ASecondStartReachesTheFirst) {
