@@ -156,6 +156,8 @@ class TFPoron : public QMainWindow,
   void ClearNoteDisplay();
   // The MIDI menu's check marks follow the devices' state.
   void RefreshDeviceChecks();
+  // The window cannot be resized once it exists.
+  bool FormCanResize() const { return canResize_; }
   // Notes that the playlist window was hidden by its own close command.
   void SetPlaylistVisible(bool visible);
   bool PlaylistVisible() const { return playlistVisible_; }

@@ -90,6 +90,8 @@ TEST_F(PlayerWindowTest, CreationShowsTheEmptyPlayerWithEveryControlOfTheLayout)
   EXPECT_FALSE(w->MenuAction(PlayerControl::MenuGrid)->isEnabled());
   EXPECT_FALSE(w->MenuAction(PlayerControl::MenuSet)->isEnabled());
   EXPECT_EQ(w->InstallFolder(), std::string(PORONKA_BINARY_DIR) + "/poronka-data");
+  EXPECT_FALSE(w->FormCanResize());
+  EXPECT_EQ(w->minimumSize(), w->maximumSize());
 }
 
 TEST_F(PlayerWindowTest, MbtArgumentLoadsOnFirstShowingWithoutPlaying) {
