@@ -1,5 +1,5 @@
 #!/usr/bin/python3
-"""Side by side: the MIDI import (smf_import_bench, BM_ImportFile) against
+"""Side by side: the MIDI import (bench_smf_import, BM_ImportFile) against
 python3-mido reading the same 1 MB format 1 file into messages.
 
 usage: bench/smf_import_vs_mido.py BUILD_DIR [FILE.mid]
@@ -66,7 +66,7 @@ def main():
     mido_ms = best * 1000
 
     env = dict(os.environ, SMF_BENCH_FILE=path)
-    out = subprocess.run([os.path.join(build, "smf_import_bench"), "--benchmark_filter=BM_ImportFile",
+    out = subprocess.run([os.path.join(build, "bench_smf_import"), "--benchmark_filter=BM_ImportFile",
                           "--benchmark_format=json", "--benchmark_repetitions=3"],
                          env=env, check=True, capture_output=True, text=True).stdout
     runs = [b for b in json.loads(out)["benchmarks"] if b.get("run_type") == "iteration"]
