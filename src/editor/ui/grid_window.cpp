@@ -1,5 +1,6 @@
 #include "editor/ui/grid_window.h"
 
+#include <QPalette>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -184,6 +185,14 @@ TfrmGrid::TfrmGrid(Score& score, EditorSession& session, const SoundSettings& se
   grid_->setTabKeyNavigation(false);
   grid_->setShowGrid(true);
   grid_->setWordWrap(false);
+  {
+    // The cursor stays plainly visible while a modal box (test play, the
+    // prompt box) has the focus.
+    QPalette pal = grid_->palette();
+    for (auto role : {QPalette::Highlight, QPalette::HighlightedText})
+      pal.setColor(QPalette::Inactive, role, pal.color(QPalette::Active, role));
+    grid_->setPalette(pal);
+  }
   grid_->setCornerButtonEnabled(false);
   grid_->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
   grid_->setHorizontalScrollMode(QAbstractItemView::ScrollPerItem);
@@ -694,7 +703,7 @@ void TfrmGrid::WriteWith(SaveWriter writer) {
       break;
     case SaveWriter::Mfi4:
     case SaveWriter::Mfi16:
-      // The MFi writer picks its version from the rows themselves.
+      // The MFi writer picks Ver1 or Ver2 from MaxSlot itself.
       SaveMfi(score_, settings_, messages_);
       break;
   }
