@@ -52,15 +52,10 @@ int RunPlay(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     return kUsage;
   }
   PlaybackOptions o;
-  std::string error;
-  if (!ParsePlaybackOptions(args, 2, {"--device", "--rows", "--key-shift"}, o, error)) {
-    err << "poronka-cli: " << error << "\n" << kPlayUsage;
-    return kUsage;
-  }
   Score score;
   StderrMessages msgs(err);
   int keyShift = 0;
-  int rc = LoadSong(args[1], o, score, keyShift, msgs, err);
+  int rc = ParseOptionsAndLoad(args, 2, {"--device", "--rows", "--key-shift"}, kPlayUsage, o, score, keyShift, msgs, err);
   if (rc != kOk) return rc;
 
   std::unique_ptr<MidiOutputSystem> system = CreateSystemMidiOutputs();

@@ -125,9 +125,15 @@ SoundSettings SettingsFrom(const Options& o) {
   return s;
 }
 
-int LoadSong(const std::string& path, const PlaybackOptions& o, Score& s, int& keyShift, StderrMessages& msgs,
-             std::ostream& err) {
-  int rc = LoadInput(path, o.sound, s, keyShift, msgs, err);
+int ParseOptionsAndLoad(const std::vector<std::string>& args, size_t from, const std::vector<std::string>& allowed,
+                        const char* usage, PlaybackOptions& o, Score& s, int& keyShift, StderrMessages& msgs,
+                        std::ostream& err) {
+  std::string error;
+  if (!ParsePlaybackOptions(args, from, allowed, o, error)) {
+    err << "poronka-cli: " << error << "\n" << usage;
+    return kUsage;
+  }
+  int rc = LoadInput(args[1], o.sound, s, keyShift, msgs, err);
   if (rc == kOk && o.keyShift) keyShift = *o.keyShift;
   return rc;
 }

@@ -30,9 +30,13 @@ bool ParsePlaybackOptions(const std::vector<std::string>& args, size_t from, con
 
 SoundSettings SettingsFrom(const Options& o);
 
-// Loads INPUT; keyShift is the one the load set unless overridden.
-int LoadSong(const std::string& path, const PlaybackOptions& o, Score& s, int& keyShift, StderrMessages& msgs,
-             std::ostream& err);
+// Parses the options that follow the command's operands (args[from..]) and
+// loads args[1]. A bad option is printed with `usage` and gives kUsage;
+// otherwise the load's status. keyShift is the one the load set unless
+// --key-shift overrides it.
+int ParseOptionsAndLoad(const std::vector<std::string>& args, size_t from, const std::vector<std::string>& allowed,
+                        const char* usage, PlaybackOptions& o, Score& s, int& keyShift, StderrMessages& msgs,
+                        std::ostream& err);
 
 // The engine's messages from Start until Stop as trace lines: Stop runs right
 // after the sound tick of the `rows`-th row.

@@ -24,16 +24,13 @@ int RunRender(const std::vector<std::string>& args, std::ostream&, std::ostream&
     return kUsage;
   }
   PlaybackOptions o;
-  std::string error;
-  if (!ParsePlaybackOptions(args, 3, {"--rows", "--soundfont", "--key-shift"}, o, error)) {
-    err << "poronka-cli: " << error << "\n" << kRenderUsage;
-    return kUsage;
-  }
   Score score;
   StderrMessages msgs(err);
   int keyShift = 0;
-  int rc = LoadSong(args[1], o, score, keyShift, msgs, err);
+  int rc = ParseOptionsAndLoad(args, 3, {"--rows", "--soundfont", "--key-shift"}, kRenderUsage, o, score,
+                               keyShift, msgs, err);
   if (rc != kOk) return rc;
+  std::string error;
   std::vector<int16_t> samples;
   int rate = 0;
   if (!RenderSong(score, SettingsFrom(o.sound), keyShift, o.rows.value_or(score.RowCount), o.soundFont, samples,

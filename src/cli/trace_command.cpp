@@ -18,15 +18,10 @@ int RunTrace(const std::vector<std::string>& args, std::ostream& out, std::ostre
     return kUsage;
   }
   PlaybackOptions o;
-  std::string error;
-  if (!ParsePlaybackOptions(args, 2, {"--rows", "--key-shift"}, o, error)) {
-    err << "poronka-cli: " << error << "\n" << kTraceUsage;
-    return kUsage;
-  }
   Score score;
   StderrMessages msgs(err);
   int keyShift = 0;
-  int rc = LoadSong(args[1], o, score, keyShift, msgs, err);
+  int rc = ParseOptionsAndLoad(args, 2, {"--rows", "--key-shift"}, kTraceUsage, o, score, keyShift, msgs, err);
   if (rc != kOk) return rc;
   const int rows = o.rows.value_or(score.RowCount);
   for (const std::string& line : TraceSong(score, SettingsFrom(o.sound), keyShift, rows)) out << line << "\n";
