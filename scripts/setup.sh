@@ -9,6 +9,8 @@ packages=(
   xvfb xauth fonts-ipafont-gothic sox python3-mido imagemagick
   openttd-openmsx pulseaudio pulseaudio-utils python3-mutagen gstreamer1.0-tools fluidsynth
   gstreamer1.0-plugins-good gstreamer1.0-plugins-ugly gstreamer1.0-libav
+  librsvg2-bin desktop-file-utils appstream shared-mime-info xdg-utils libfile-mimeinfo-perl
+  man-db dpkg-dev
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -4,6 +4,8 @@
 #include <QFileInfo>
 #include <QLocale>
 #include <QTimer>
+#include <string>
+#include <vector>
 
 #include "core/score.h"
 #include "editor/editor_state.h"
@@ -23,11 +25,24 @@
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("poronka"));
+  // The desktop entry that starts the player (window icon and grouping).
+  QGuiApplication::setDesktopFileName(QStringLiteral(PORONKA_APP_ID));
   QApplication::setQuitOnLastWindowClosed(false);
 
-  // 1. A second start only brings the first one forward.
+  // A relative path stays valid when the current directory changes, and in
+  // the running player that a second start hands it to.
+  std::vector<std::string> arguments;
+  const QStringList args = QApplication::arguments();
+  for (int i = 1; i < args.size(); ++i) {
+    const QString a = args[i];
+    arguments.push_back(a.isEmpty() ? std::string() : QFileInfo(a).absoluteFilePath().toStdString());
+  }
+
+  // 1. A second start only brings the first one forward and hands it the
+  // file it was given.
   poronka::ui::SingleInstance instance(QString::fromStdString(poronka::SingleInstanceKey()));
-  if (instance.AskRunningInstance()) return 0;
+  const QString firstArgument = arguments.empty() ? QString() : QString::fromStdString(arguments.front());
+  if (instance.AskRunningInstance(1000, firstArgument)) return 0;
   instance.Listen();
 
   // 2. The splash, painted at once.
@@ -50,13 +65,7 @@ int main(int argc, char** argv) {
   services.systemSettings = &systemSettings;
   services.timer = &timer;
   services.splash = splash;
-  const QStringList args = QApplication::arguments();
-  for (int i = 1; i < args.size(); ++i) {
-    // A relative path stays valid when the current directory changes.
-    const QString a = args[i];
-    services.arguments.push_back(a.isEmpty() ? std::string()
-                                             : QFileInfo(a).absoluteFilePath().toStdString());
-  }
+  services.arguments = arguments;
   services.executableDir = QApplication::applicationDirPath().toStdString();
 
   poronka::ui::TFPoron player(std::move(services));
@@ -78,6 +87,9 @@ int main(int argc, char** argv) {
       player.activateWindow();
     }
   });
+
+  QObject::connect(&instance, &poronka::ui::SingleInstance::openRequested, &player,
+                   [&player](const QString& path) { player.OpenHandedOverFile(path.toStdString()); });
 
   // The settings dialog (it sets the default sound settings) and the
   // playlist window, created after the player as the other windows of the run.

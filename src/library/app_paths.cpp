@@ -9,7 +9,9 @@ namespace poronka {
 
 const char* const kDataFolderName = "poronka-data";
 const char* const kInstallFolderVariable = "PORONKA_DATA_DIR";
+const char* const kInstalledDataFolder = "../share/poronka";
 const char* const kHelpFileName = "help/index.html";
+const char* const kExamplesFolderName = "examples";
 
 std::string FindInstallFolder(const std::string& exeDir, const std::string& envValue,
                               const std::string& currentDir) {
@@ -17,6 +19,9 @@ std::string FindInstallFolder(const std::string& exeDir, const std::string& envV
     std::error_code ec;
     const std::filesystem::path data = std::filesystem::path(exeDir) / kDataFolderName;
     if (std::filesystem::is_directory(data, ec)) return data.string();
+    const std::filesystem::path installed =
+        (std::filesystem::path(exeDir) / kInstalledDataFolder).lexically_normal();
+    if (std::filesystem::is_directory(installed, ec)) return installed.string();
   }
   if (!envValue.empty()) return envValue;
   return currentDir;

@@ -1,5 +1,6 @@
-// Where the program's own files lie: the install folder holding the help,
-// found next to the executable, through an environment variable, or in the
+// Where the program's own files lie: the install folder holding the help
+// and the example songs, found next to the executable (the build folder), in
+// the installed layout beside it, through an environment variable, or in the
 // current directory.
 #pragma once
 
@@ -9,13 +10,18 @@ namespace poronka {
 
 // The data folder's name next to the executable.
 extern const char* const kDataFolderName;       // "poronka-data"
+// The data folder of an installed program, relative to its executable.
+extern const char* const kInstalledDataFolder;  // "../share/poronka"
 // The environment variable that names the install folder.
 extern const char* const kInstallFolderVariable;  // "PORONKA_DATA_DIR"
 // The help file's path inside the install folder.
 extern const char* const kHelpFileName;         // "help/index.html"
+// The folder of the example songs inside the install folder.
+extern const char* const kExamplesFolderName;   // "examples"
 
 // The install folder: <exeDir>/poronka-data when that folder exists, else
-// `envValue` when it is not empty, else `currentDir`.
+// <exeDir>/../share/poronka (normalised) when that exists, else `envValue`
+// when it is not empty, else `currentDir`.
 std::string FindInstallFolder(const std::string& exeDir, const std::string& envValue,
                               const std::string& currentDir);
 // The same with the real environment and current directory.

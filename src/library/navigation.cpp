@@ -22,7 +22,7 @@ FileKind KindOfFile(const std::string& path) {
 
 StartArgument ClassifyStartArgument(const std::string& arg) {
   if (arg.empty()) return StartArgument::None;
-  return UpperExtension(arg) == ".PKL" ? StartArgument::Playlist : StartArgument::Song;
+  return KindOfFile(arg) == FileKind::Playlist ? StartArgument::Playlist : StartArgument::Song;
 }
 
 bool QuestionApplies(FileKind kind, bool modified, bool noMidConversion) {
@@ -114,6 +114,12 @@ void Navigation::OpenCommandLineFile(const std::string& path) {
   // score or MIDI file (".MBL" included) is media.
   if (kind == FileKind::Playlist) kind = FileKind::Media;
   host_.LoadSong(kind, "");
+}
+
+void Navigation::OpenHandedOverFile(const std::string& path) {
+  if (path.empty() || !ConfirmReplace(path)) return;
+  if (host_.Mode() != PlayerMode::Stopped) host_.StopPlayback();
+  OpenCommandLineFile(path);
 }
 
 void Navigation::LoadFirstPlaylistEntry() {

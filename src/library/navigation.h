@@ -46,8 +46,9 @@ std::string TitleWithTrack(const std::string& title, int track);
 // Parses the end-of-song text: a decimal entry index, or nothing.
 std::optional<int> ParseEntryIndex(const std::string& text);
 
-// The first command-line argument: nothing, a playlist (".PKL" only, without
-// regard to case) or a song of any kind.
+// The first command-line argument: nothing, a playlist (".PKL" or ".MBL",
+// without regard to case, as the desktop hands both to the player) or a song
+// of any kind.
 enum class StartArgument { None, Song, Playlist };
 StartArgument ClassifyStartArgument(const std::string& arg);
 
@@ -112,6 +113,10 @@ class Navigation {
   void DropFiles(const std::vector<std::string>& paths);
   // The first command-line argument, opened when the window is first shown.
   void OpenCommandLineFile(const std::string& path);
+  // A song file handed over by a later start of the program: opened as the
+  // command line opens it, after the question (Cancel leaves everything, a
+  // playing song included); a running song is stopped first.
+  void OpenHandedOverFile(const std::string& path);
   // Used by the playlist after it was filled while no song was loaded.
   void LoadFirstPlaylistEntry();
   // Plays entry n after the marker has moved to it.

@@ -86,7 +86,7 @@ TEST(FileKinds, ByExtensionWithoutRegardToCase) {
   EXPECT_EQ(KindOfFile("dir.mbt/file"), FileKind::Media);
   EXPECT_EQ(ClassifyStartArgument(""), StartArgument::None);
   EXPECT_EQ(ClassifyStartArgument("/x/list.Pkl"), StartArgument::Playlist);
-  EXPECT_EQ(ClassifyStartArgument("/x/list.mbl"), StartArgument::Song);
+  EXPECT_EQ(ClassifyStartArgument("/x/list.mbl"), StartArgument::Playlist);
   EXPECT_EQ(ClassifyStartArgument("/x/a.mbt"), StartArgument::Song);
 }
 
@@ -206,6 +206,29 @@ TEST(CommandLine, LoadsWithoutQuestionOrPlaying) {
   EXPECT_TRUE(p.msgs.entries.empty());
   EXPECT_EQ(p.log, (std::vector<std::string>{"load score /c/song.mbt []",
                                              "load media /c/old.MBL []"}));
+}
+
+TEST(HandedOver, AsksFirstAndStopsTheRunningSongOnlyWhenGoingOn) {
+  FakePlayer p;
+  Navigation nav(p);
+  p.songLoaded = true;
+  p.mode = PlayerMode::Playing;
+  p.modified = true;
+  p.msgs.answers = {false};
+  nav.OpenHandedOverFile("/h/new.mbt");  // Cancel: the song plays on
+  EXPECT_EQ(p.log, (std::vector<std::string>{"hold on", "hold off"}));
+  EXPECT_EQ(p.fileName, "");
+
+  p.log.clear();
+  p.msgs.answers = {true};
+  nav.OpenHandedOverFile("/h/new.mbt");
+  EXPECT_EQ(p.log, (std::vector<std::string>{"hold on", "hold off", "stop", "load score /h/new.mbt []"}));
+
+  // A media file replaces no score: no question.
+  p.log.clear();
+  p.mode = PlayerMode::Stopped;
+  nav.OpenHandedOverFile("/h/tune.mp3");
+  EXPECT_EQ(p.log, std::vector<std::string>{"load media /h/tune.mp3 []"});
 }
 
 class ThreeEntries : public ::testing::Test {
@@ -363,6 +386,12 @@ TEST(InstallFolder, DataFolderThenVariableThenCurrentDirectory) {
   EXPECT_EQ(FindInstallFolder(dir.path(), "", "/cwd"), "/cwd");
   std::filesystem::create_directory(dir.File(kDataFolderName));
   EXPECT_EQ(FindInstallFolder(dir.path(), "/env", "/cwd"), dir.File(kDataFolderName));
+  // An installed program: <prefix>/bin and <prefix>/share/poronka.
+  std::filesystem::create_directories(dir.File("usr/bin"));
+  std::filesystem::create_directories(dir.File("usr/share/poronka"));
+  EXPECT_EQ(FindInstallFolder(dir.File("usr/bin"), "/env", "/cwd"), dir.File("usr/share/poronka"));
+  std::filesystem::create_directory(dir.File("usr/bin/poronka-data"));
+  EXPECT_EQ(FindInstallFolder(dir.File("usr/bin"), "/env", "/cwd"), dir.File("usr/bin/poronka-data"));
   EXPECT_EQ(HelpFileOf("/opt/p"), "/opt/p/help/index.html");
   EXPECT_EQ(HelpFileOf("/opt/p/"), "/opt/p/help/index.html");
 }

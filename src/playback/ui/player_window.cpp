@@ -21,6 +21,7 @@
 #include <QToolTip>
 #include <QUrl>
 #include <QWindow>
+#include <utility>
 
 #include "core/mbt.h"
 #include "core/ui/loading_window.h"
@@ -238,6 +239,9 @@ void TFPoron::BuildControls() {
   mTimer_.setInterval(100);
   nxTim_.setInterval(500);
   nxTim_.setSingleShot(true);
+  handOverTimer_.setInterval(200);
+  handOverTimer_.setSingleShot(true);
+  connect(&handOverTimer_, &QTimer::timeout, this, [this] { TryHandedOverFile(); });
 
   connect(start_, &QPushButton::clicked, this, [this] { engine_->StartClick(false); });
   connect(stop_, &QPushButton::clicked, this, [this] { engine_->StopClick(); });
@@ -407,6 +411,31 @@ void TFPoron::FormShow() {
   navigation_.OpenCommandLineFile(services_.arguments.front());
 }
 
+void TFPoron::OpenHandedOverFile(const std::string& path) {
+  if (path.empty()) return;
+  handedOver_ = path;
+  TryHandedOverFile();
+}
+
+void TFPoron::TryHandedOverFile() {
+  if (handedOver_.empty() || closing_) return;
+  // Not inside a question, a dialog, a load or the editor (which hides the
+  // player): try again a little later.
+  if (isHidden() || QApplication::activeModalWidget() || QApplication::overrideCursor() ||
+      loadDepth_ > 0) {
+    handOverTimer_.start();
+    return;
+  }
+  const std::string path = std::exchange(handedOver_, std::string());
+  if (ClassifyStartArgument(path) == StartArgument::Playlist) {
+    if (!attachments_.openPlaylistFile) return;
+    attachments_.openPlaylistFile(path);
+    mnuPListClick();
+    return;
+  }
+  navigation_.OpenHandedOverFile(path);
+}
+
 // ---- closing, minimise and restore -------------------------------------------------
 
 void TFPoron::closeEvent(QCloseEvent* e) {
@@ -452,8 +481,15 @@ void TFPoron::mnuOpenClick() {
   dialog.setFileMode(QFileDialog::ExistingFile);
   dialog.setNameFilters({Q("オルゴール (*.MBT *.mbt *.MID *.mid)"), Q("AllFile (*)")});
   dialog.selectFile(QString());
+  if (const QString folder = OpenDialogFolder(); !folder.isEmpty()) dialog.setDirectory(folder);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
   navigation_.OpenChosenFile(dialog.selectedFiles().front().toStdString());
+}
+
+QString TFPoron::OpenDialogFolder() const {
+  if (!score_.FileName.empty()) return QString();
+  const QString examples = Q(installFolder_ + "/" + kExamplesFolderName);
+  return QFileInfo(examples).isDir() ? QFileInfo(examples).absoluteFilePath() : QString();
 }
 
 void TFPoron::mnuPListClick() {
@@ -579,6 +615,12 @@ void TFPoron::ApplyKeyShift(int semitones) {
 }
 
 void TFPoron::LoadSong(FileKind kind, const std::string& positionText) {
+  // Loads let pending events through; a handed-over file waits for the end.
+  struct Depth {
+    int& d;
+    explicit Depth(int& depth) : d(depth) { ++d; }
+    ~Depth() { --d; }
+  } depth(loadDepth_);
   switch (kind) {
     case FileKind::Score: {
       WindowLoadHooks hooks(*engine_, *this, LoadingBox());

@@ -130,6 +130,9 @@ class TFPoron : public QMainWindow,
 
   // Handlers named after their controls.
   void mnuOpenClick();
+  // Where the open dialog starts: the example songs of the install folder
+  // until a song has been opened, else empty (the dialog's own choice).
+  QString OpenDialogFolder() const;
   void mnuExitClick() { close(); }
   void mnuPListClick();
   void mnuSetClick();
@@ -145,6 +148,11 @@ class TFPoron : public QMainWindow,
   void ShowDataError();
   // Opens a file named on the command line (the first showing does this).
   void FormShow();
+  // A file handed over by a later start of the program. It is opened as soon
+  // as the player is idle (shown, no modal box, no load under way): a
+  // playlist file in the playlist window, anything else as the command line
+  // opens a song, after the question. Only the latest waiting file counts.
+  void OpenHandedOverFile(const std::string& path);
   // Loads FileName with the loader of `kind` (NavigationHost).
   void LoadSong(FileKind kind, const std::string& positionText) override;
   // A key shift chosen by the MIDI import: settings, Transpose, lblPich.
@@ -249,6 +257,7 @@ class TFPoron : public QMainWindow,
   void ApplyPosition(int position);
   void ApplyComb(const Rgb24Image& comb);
   void ApplyRollTop(int top);
+  void TryHandedOverFile();
 
   Score& score_;
   SoundSettings& settings_;
@@ -305,6 +314,10 @@ class TFPoron : public QMainWindow,
   QLineEdit* txtChk_ = nullptr;
   QTimer mTimer_;
   QTimer nxTim_;
+  // A file handed over by a later start, waiting for the player to be idle.
+  std::string handedOver_;
+  QTimer handOverTimer_;
+  int loadDepth_ = 0;
 
   QMenu* mnuFile_ = nullptr;
   QAction* mnuOpen_ = nullptr;

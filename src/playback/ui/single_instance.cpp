@@ -5,26 +5,38 @@
 namespace poronka::ui {
 
 namespace {
+// One request a line: "activate", then "open " + the percent-encoded path.
 const QByteArray kActivate = "activate\n";
-}
+const QByteArray kOpen = "open ";
+}  // namespace
 
 SingleInstance::SingleInstance(const QString& key, QObject* parent) : QObject(parent), key_(key) {
   connect(&server_, &QLocalServer::newConnection, this, [this] {
     while (QLocalSocket* s = server_.nextPendingConnection()) {
-      connect(s, &QLocalSocket::readyRead, this, [this, s] {
-        if (s->readAll().contains("activate")) emit activateRequested();
-        s->disconnectFromServer();
-      });
+      auto readLines = [this, s] {
+        while (s->canReadLine()) {
+          const QByteArray line = s->readLine().trimmed();
+          if (line == kActivate.trimmed())
+            emit activateRequested();
+          else if (line.startsWith(kOpen))
+            emit openRequested(QString::fromUtf8(QByteArray::fromPercentEncoding(line.mid(kOpen.size()))));
+        }
+      };
+      connect(s, &QLocalSocket::readyRead, this, readLines);
+      // What arrived together with the hang-up is still read.
+      connect(s, &QLocalSocket::disconnected, this, readLines);
       connect(s, &QLocalSocket::disconnected, s, &QObject::deleteLater);
     }
   });
 }
 
-bool SingleInstance::AskRunningInstance(int timeoutMs) {
+bool SingleInstance::AskRunningInstance(int timeoutMs, const QString& path) {
   QLocalSocket s;
   s.connectToServer(key_);
   if (!s.waitForConnected(timeoutMs)) return false;
-  s.write(kActivate);
+  QByteArray request = kActivate;
+  if (!path.isEmpty()) request += kOpen + path.toUtf8().toPercentEncoding() + "\n";
+  s.write(request);
   s.waitForBytesWritten(timeoutMs);
   s.disconnectFromServer();
   return true;

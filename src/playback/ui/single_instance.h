@@ -1,6 +1,6 @@
 // Only one player runs per user: the first start listens on a local socket
 // named per user; a later start connects to it, asks it to bring its window
-// forward and ends.
+// forward, hands over the file it was given (if any) and ends.
 #pragma once
 
 #include <QLocalServer>
@@ -13,13 +13,15 @@ class SingleInstance : public QObject {
   Q_OBJECT
  public:
   explicit SingleInstance(const QString& key, QObject* parent = nullptr);
-  // true when another instance runs and took the request to show itself.
-  bool AskRunningInstance(int timeoutMs = 1000);
+  // true when another instance runs and took the request to show itself
+  // and, when `path` is not empty, to open that file.
+  bool AskRunningInstance(int timeoutMs = 1000, const QString& path = QString());
   // Begins to listen for later starts; false when the socket cannot be made.
   bool Listen();
 
  signals:
   void activateRequested();
+  void openRequested(const QString& path);
 
  private:
   QString key_;

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDialog>
+#include <QFileInfo>
 #include <QDropEvent>
 #include <QElapsedTimer>
 #include <QMenu>
@@ -506,6 +508,50 @@ TEST(MessageBoxText, CarriageReturnsAndLineFeedsAllBreakLines) {
   EXPECT_EQ(BoxText(kCloseDataQuestion), BoxText(kReplaceDataQuestion));
 }
 
+TEST_F(PlayerWindowTest, AHandedOverFileWaitsUntilThePlayerIsIdle) {
+  Make({Example("sakura.mbt")});
+  std::vector<std::string> playlists;
+  PlayerAttachments a;
+  a.openPlaylistFile = [&](const std::string& path) { playlists.push_back(path); };
+  a.showPlaylist = [] {};
+  w->Attach(std::move(a));
+  w->show();
+  w->FormShow();
+  const std::string sakura = score.FileName;
+  {
+    QDialog box(w.get());
+    box.setWindowModality(Qt::ApplicationModal);
+    box.show();
+    w->OpenHandedOverFile(Example("kirakira.mbt"));
+    QTest::qWait(300);
+    EXPECT_EQ(score.FileName, sakura);  // not under a modal box
+  }
+  EXPECT_TRUE(QTest::qWaitFor([&] { return score.FileName == Example("kirakira.mbt"); }, 2000));
+  EXPECT_TRUE(Text(PlayerLabel::Title).startsWith(QString::fromUtf8("きらきら星")));
+  EXPECT_TRUE(msgs.entries.empty());
+
+  // Unsaved work: the question comes first, and Cancel keeps the song.
+  score.Modified = true;
+  msgs.answers = {false};
+  w->OpenHandedOverFile(Example("hotaru.mbt"));
+  EXPECT_EQ(msgs.Texts(), std::vector<std::string>{kReplaceDataQuestion});
+  EXPECT_EQ(score.FileName, Example("kirakira.mbt"));
+
+  // Both playlist kinds go to the playlist window, which is shown.
+  w->OpenHandedOverFile("/x/list.MBL");
+  EXPECT_EQ(playlists, std::vector<std::string>{"/x/list.MBL"});
+  EXPECT_TRUE(w->PlaylistVisible());
+  EXPECT_EQ(score.FileName, Example("kirakira.mbt"));
+}
+
+TEST_F(PlayerWindowTest, TheOpenDialogStartsAmongTheExamplesUntilASongIsOpened) {
+  Make();
+  EXPECT_EQ(w->OpenDialogFolder(), QString(PORONKA_BINARY_DIR "/poronka-data/examples"));
+  EXPECT_TRUE(QFileInfo::exists(w->OpenDialogFolder() + "/sakura.mbt"));
+  score.FileName = Example("sakura.mbt");
+  EXPECT_TRUE(w->OpenDialogFolder().isEmpty());
+}
+
 TEST(SingleInstance, ASecondStartReachesTheFirst) {
   const QString key = QStringLiteral("poronka-test-%1").arg(QCoreApplication::applicationPid());
   SingleInstance first(key);
@@ -517,6 +563,15 @@ TEST(SingleInstance, ASecondStartReachesTheFirst) {
   EXPECT_TRUE(second.AskRunningInstance(1000));
   for (int i = 0; i < 50 && activations == 0; ++i) QTest::qWait(10);
   EXPECT_EQ(activations, 1);
+
+  // A later start hands over its file, whatever characters its path holds.
+  QStringList opened;
+  QObject::connect(&first, &SingleInstance::openRequested, [&](const QString& p) { opened << p; });
+  const QString path = QString::fromUtf8("/曲/a b\nc%20.mbt");
+  EXPECT_TRUE(second.AskRunningInstance(1000, path));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !opened.isEmpty(); }, 1000));
+  EXPECT_EQ(opened, QStringList{path});
+  EXPECT_EQ(activations, 2);
 }
 
 }  // namespace
