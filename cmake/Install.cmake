@@ -109,7 +109,7 @@ foreach(_png IN LISTS _icons)
   install(FILES ${_png} DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${_size}/apps)
 endforeach()
 install(FILES ${_gen}/man/poronka.1.gz ${_gen}/man/poronka-cli.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
-install(FILES ${_pkg}/copyright ${_gen}/changelog.gz DESTINATION ${CMAKE_INSTALL_DOCDIR})
+install(FILES ${_pkg}/copyright ${_gen}/changelog.gz DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/poronka)
 
 # ---- the Debian package: cpack -G DEB in the build folder ------------------------
 set(CPACK_GENERATOR DEB)
@@ -133,8 +133,7 @@ set(CPACK_DEBIAN_PACKAGE_DEPENDS
     "timgm6mb-soundfont | sf2-soundfont-gm, gstreamer1.0-plugins-base, gstreamer1.0-plugins-good, gstreamer1.0-plugins-bad, gstreamer1.0-libav, qt6-translations-l10n, fonts-ipafont-gothic")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "gstreamer1.0-plugins-ugly, qt6-wayland, pulseaudio | pipewire-pulse")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "music box player and composer with a Japanese user interface")
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION_SUMMARY}
-ポロンカ plays music box (orgel) scores: a paper roll scrolls past a comb
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "ポロンカ plays music box (orgel) scores: a paper roll scrolls past a comb
 whose teeth light up as they are struck, and the notes sound on the built-in
 FluidSynth synthesizer or an ALSA MIDI output. Scores are written in a grid
 editor, converted from Standard MIDI Files, and saved as MBT scores,

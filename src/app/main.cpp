@@ -2,8 +2,10 @@
 // window with the records of the run, and the message loop.
 #include <QApplication>
 #include <QFileInfo>
+#include <QLibraryInfo>
 #include <QLocale>
 #include <QTimer>
+#include <QTranslator>
 #include <string>
 #include <vector>
 
@@ -28,6 +30,11 @@ int main(int argc, char** argv) {
   // The desktop entry that starts the player (window icon and grouping).
   QGuiApplication::setDesktopFileName(QStringLiteral(PORONKA_APP_ID));
   QApplication::setQuitOnLastWindowClosed(false);
+  // Qt's own dialogs (the file dialogs) speak Japanese like the rest.
+  QTranslator qtTexts;
+  if (qtTexts.load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"), QStringLiteral("_"),
+                   QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+    QApplication::installTranslator(&qtTexts);
 
   // A relative path stays valid when the current directory changes, and in
   // the running player that a second start hands it to.
