@@ -9,6 +9,7 @@ packages=(
   xvfb xauth fonts-ipafont-gothic sox python3-mido imagemagick
   openttd-openmsx pulseaudio pulseaudio-utils python3-mutagen gstreamer1.0-tools fluidsynth
   gstreamer1.0-plugins-good gstreamer1.0-plugins-ugly gstreamer1.0-libav
+  libsndfile1-dev poppler-utils
 )
 missing=()
 for p in "${packages[@]}"; do
