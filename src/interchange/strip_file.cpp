@@ -63,8 +63,6 @@ std::string StripSvg(const StripDocument& doc) {
     const double dy = doc.pageHeightMm * static_cast<double>(p);
     auto Y = [&](double y) { return Num(y + dy); };
     o += "<g class=\"sheet\" data-sheet=\"" + std::to_string(p + 1) + "\">\n";
-    o += "<rect class=\"sheet\" x=\"0\" y=\"" + Y(0) + "\" width=\"" + Num(doc.pageWidthMm) + "\" height=\"" +
-         Num(doc.pageHeightMm) + "\" fill=\"none\" stroke=\"#dddddd\" stroke-width=\"0.2\"/>\n";
     for (const StripPiece& pc : page.pieces)
       o += "<rect class=\"piece\" x=\"" + Num(pc.x) + "\" y=\"" + Y(pc.y) + "\" width=\"" + Num(pc.w) + "\" height=\"" +
            Num(pc.h) + "\" data-from-mm=\"" + Num(pc.fromMm) + "\" data-piece=\"" + std::to_string(pc.number) +

@@ -153,10 +153,10 @@ void BoxTools::BuildMenu() {
     boxGroup_->addAction(a);
   }
   boxMenu_->addSeparator();
-  boxMenu_->addAction(Q("ファイルから読み込む(&F)..."), this, [this] { LoadBoxFileClick(); })->setObjectName("SMBFile");
+  boxMenu_->addAction(Q("ファイルから読み込む(&F)..."), this, [this] { LoadBoxFromFile(); })->setObjectName("SMBFile");
   menu_->addAction(Q("適合チェック(&C)..."), this, [this] { ShowFitReport(); })->setObjectName("SMBFit");
-  menu_->addAction(Q("収まるように移調(&T)"), this, [this] { TransposeToFitClick(); })->setObjectName("SMBTranspose");
-  menu_->addAction(Q("オルゴールの音階に合わせる(&M)"), this, [this] { MapToCombClick(); })->setObjectName("SMBMap");
+  menu_->addAction(Q("収まるように移調(&T)"), this, [this] { TransposeScoreToFit(); })->setObjectName("SMBTranspose");
+  menu_->addAction(Q("オルゴールの音階に合わせる(&M)"), this, [this] { MapScoreToBoxComb(); })->setObjectName("SMBMap");
   menu_->addSeparator();
   menu_->addAction(Q("紙テープの印刷プレビュー(&P)..."), this, [this] { ShowStripPreview(); })
       ->setObjectName("SMBStrip");
@@ -179,7 +179,7 @@ void BoxTools::UpdateBoxActions() {
   menu_->setToolTip(HasBox() ? Q(box_.title) : QString());
 }
 
-void BoxTools::LoadBoxFileClick() {
+void BoxTools::LoadBoxFromFile() {
   const std::optional<std::string> path = boxFileDialog();
   if (!path) return;
   MusicBox b;
@@ -201,13 +201,13 @@ void BoxTools::AfterOperation(bool changed) {
   if (fitDialog_ && fitDialog_->isVisible()) fitDialog_->Refresh();
 }
 
-void BoxTools::TransposeToFitClick() {
+void BoxTools::TransposeScoreToFit() {
   if (!HasBox()) return;
   w_.ReadSelectionFromView();
   AfterOperation(TransposeToFit(w_.Context(), box_).changed);
 }
 
-void BoxTools::MapToCombClick() {
+void BoxTools::MapScoreToBoxComb() {
   if (!HasBox()) return;
   w_.ReadSelectionFromView();
   QApplication::setOverrideCursor(Qt::WaitCursor);

@@ -34,8 +34,12 @@ class FitReportDialog : public QDialog {
  public:
   FitReportDialog(QWidget* parent, std::function<FitReport(double mmPerRow)> check,
                   std::function<void(int32_t row, int32_t column)> jumpTo, double mmPerRow);
+
+ public slots:
   // Runs the check again (after edits) and refills the list.
   void Refresh();
+
+ public:
   QListWidget* List() const { return list_; }
   QDoubleSpinBox* MmPerRow() const { return mmPerRow_; }
   QLabel* Summary() const { return summary_; }
@@ -58,16 +62,18 @@ class BoxTools : public QObject {
 
   const MusicBox& Box() const { return box_; }
   bool HasBox() const { return !box_.pitches.empty(); }
-  void ChooseBox(const MusicBox& box);
   double MmPerRowValue() const { return mmPerRow_; }
 
+ public slots:
+  void ChooseBox(const MusicBox& box);
   void ShowFitReport();
-  void TransposeToFitClick();
-  void MapToCombClick();
+  void TransposeScoreToFit();
+  void MapScoreToBoxComb();
   void ShowStripPreview();
   // "ファイルから読み込む...": a box file of the user's.
-  void LoadBoxFileClick();
+  void LoadBoxFromFile();
 
+ public:
   AudioExporter* Exporter() const { return exporter_; }
   FitReportDialog* FitDialog() const { return fitDialog_; }
   // The box file dialog; tests replace it.

@@ -97,8 +97,8 @@ StripPreviewDialog::StripPreviewDialog(const Score& score, const MusicBox& box, 
   connect(mmPerRow_, &QDoubleSpinBox::valueChanged, this, [this] { Relayout(); });
   connect(shift_, &QSpinBox::valueChanged, this, [this] { Relayout(); });
   connect(best, &QPushButton::clicked, this, [this] { shift_->setValue(FindBestShift(score_, box_).shift); });
-  connect(print, &QPushButton::clicked, this, [this] { PrintClick(); });
-  connect(save, &QPushButton::clicked, this, [this] { SaveClick(); });
+  connect(print, &QPushButton::clicked, this, [this] { PrintStrip(); });
+  connect(save, &QPushButton::clicked, this, [this] { SaveToChosenFile(); });
   connect(close, &QPushButton::clicked, this, &QDialog::close);
   resize(900, 700);
   Relayout();
@@ -146,14 +146,14 @@ bool StripPreviewDialog::SaveAs(const std::string& path) {
   return true;
 }
 
-void StripPreviewDialog::SaveClick() {
+void StripPreviewDialog::SaveToChosenFile() {
   std::filesystem::path suggested(score_.FileName.empty() ? std::string("無題") : score_.FileName);
   suggested.replace_extension(".pdf");
   const std::optional<std::string> path = saveDialog(suggested.string());
   if (path) SaveAs(*path);
 }
 
-void StripPreviewDialog::PrintClick() {
+void StripPreviewDialog::PrintStrip() {
   if (doc_.pages.empty()) return;
   QPrintDialog dialog(printer_.get(), this);
   if (dialog.exec() != QDialog::Accepted) return;

@@ -33,11 +33,14 @@ class StripPreviewDialog : public QDialog {
   QPrintPreviewWidget* Preview() const { return preview_; }
   // Writes the strip as PDF or SVG (by the extension). False after saying why.
   bool SaveAs(const std::string& path);
-  // "PDF/SVG で保存" with the file dialog.
-  void SaveClick();
-  // "印刷" with the printer dialog.
-  void PrintClick();
 
+ public slots:
+  // "PDF/SVG で保存" with the file dialog.
+  void SaveToChosenFile();
+  // "印刷" with the printer dialog.
+  void PrintStrip();
+
+ public:
   // The save dialog; tests replace it.
   std::function<std::optional<std::string>(const std::string& suggested)> saveDialog;
 

@@ -29,13 +29,16 @@ class AudioExporter : public QObject {
   // The menu command ("WAV で保存").
   QAction* Action() const { return action_; }
 
+  // Renders the song into `path` while the progress dialog runs. `error` is
+  // set unless the result is Ok or Cancelled.
+  AudioFileResult Render(const std::string& path, std::string& error);
+
+ public slots:
   // Asks for a file name and writes the song there. True when a file was
   // written.
   bool SaveAudio();
 
-  // Renders the song into `path` while the progress dialog runs. `error` is
-  // set unless the result is Ok or Cancelled.
-  AudioFileResult Render(const std::string& path, std::string& error);
+ public:
 
   // The save dialog; tests replace it. Gets the suggested file name and
   // returns the chosen one, or nothing when cancelled.
