@@ -11,6 +11,7 @@ packages=(
   gstreamer1.0-plugins-good gstreamer1.0-plugins-ugly gstreamer1.0-libav
   librsvg2-bin desktop-file-utils appstream shared-mime-info xdg-utils libfile-mimeinfo-perl
   man-db dpkg-dev
+  libsndfile1-dev poppler-utils
 )
 missing=()
 for p in "${packages[@]}"; do

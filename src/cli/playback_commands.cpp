@@ -5,10 +5,7 @@
 #include <functional>
 #include <memory>
 
-#include "playback/builtin_synth.h"
-#include "playback/engine.h"
-#include "playback/midi_output.h"
-#include "playback/periodic_timer.h"
+#include "playback/offline_render.h"
 
 namespace poronka::cli {
 
@@ -23,54 +20,17 @@ bool ParseNumber(const std::string& s, int lo, int hi, int& v) {
   return true;
 }
 
-// Passes every message on to a synthesizer owned elsewhere.
-class ForwardDevice : public MidiDevice {
+// Keeps every rendered frame (for the benchmarks and tests).
+class VectorSink : public AudioSink {
  public:
-  explicit ForwardDevice(MidiDevice& to) : to_(to) {}
-  void ShortMsg(uint32_t m) override { to_.ShortMsg(m); }
-  void Reset() override { to_.Reset(); }
+  explicit VectorSink(std::vector<int16_t>& out) : out_(out) {}
+  bool Write(const int16_t* interleaved, int64_t frames) override {
+    out_.insert(out_.end(), interleaved, interleaved + frames * kRenderChannels);
+    return true;
+  }
 
  private:
-  MidiDevice& to_;
-};
-
-// An engine on a manual clock: no window, no playlist.
-struct OfflineEngine {
-  SoundSettings settings;
-  FakeMidiSystem system;
-  EnvironmentSystemSettings registry;
-  RecordingMessages msgs;
-  MidiDevices devices{system, registry, msgs};
-  ManualTimer timer;
-  NullPlayerDisplay display;
-  PlaybackEngine engine;
-
-  OfflineEngine(Score& s, const SoundSettings& ss) : settings(ss), engine(s, settings, devices, timer, display, msgs) {}
-
-  // Start at time 0, tick k at k * HalfPeriod; Stop right after the sound
-  // tick of the `rows`-th row. `at(t)` runs before each tick, `beforeStop`
-  // right before Stop.
-  void Drive(Score& s, int keyShift, int rows, const std::function<void(int64_t)>& at,
-             const std::function<void()>& beforeStop = {}) {
-    engine.PrepareSong(0);
-    engine.state.Transpose = keyShift * 256;
-    at(0);
-    engine.StartClick();
-    int64_t t = 0;
-    int sounded = 0;
-    // Without a playlist the song never ends, so the loop ends by rows;
-    // the bound only guards against a stuck engine.
-    const int64_t maxTicks = 4LL * std::max(rows, 0) + 16;
-    for (int64_t k = 1; sounded < rows && k <= maxTicks; ++k) {
-      t = k * s.HalfPeriod;
-      at(t);
-      const bool soundTick = engine.state.TickGate && !engine.state.AdvanceNext;
-      timer.Fire();
-      if (soundTick) ++sounded;
-    }
-    if (beforeStop) beforeStop();
-    engine.StopClick();
-  }
+  std::vector<int16_t>& out_;
 };
 
 }  // namespace
@@ -150,6 +110,7 @@ std::vector<std::string> TraceSong(Score& s, const SoundSettings& settings, int 
       started = true;
     }
     rig.system.log.clockMs = t;
+    return true;
   });
   std::vector<std::string> lines;
   for (const auto& e : rig.system.log.Sent()) lines.push_back(FormatMidiEvent(e));
@@ -158,33 +119,15 @@ std::vector<std::string> TraceSong(Score& s, const SoundSettings& settings, int 
 
 bool RenderSong(Score& s, const SoundSettings& settings, int keyShift, int rows, const std::string& soundFont,
                 std::vector<int16_t>& samples, int& sampleRate, std::string& error) {
-  BuiltInSynth::Options so;
-  so.soundFont = soundFont;
-  so.realTime = false;
-  std::unique_ptr<BuiltInSynth> synth = BuiltInSynth::Create(so, &error);
-  if (!synth) return false;
-  sampleRate = static_cast<int>(so.sampleRate);
-  OfflineEngine rig(s, settings);
-  rig.devices.Out().Attach(std::make_unique<ForwardDevice>(*synth));
+  RenderJob job;
+  job.settings = settings;
+  job.keyShift = keyShift;
+  job.rows = rows;
+  job.soundFont = soundFont;
   samples.clear();
-  int64_t framesDone = 0;
-  auto renderTo = [&](int64_t ms) {
-    const int64_t target = ms * sampleRate / 1000;
-    if (target <= framesDone) return;
-    const size_t at = samples.size();
-    samples.resize(at + static_cast<size_t>(target - framesDone) * 2);
-    synth->Render(samples.data() + at, static_cast<int>(target - framesDone));
-    framesDone = target;
-  };
-  int64_t lastTick = 0;
-  rig.Drive(
-      s, keyShift, rows,
-      [&](int64_t t) {
-        renderTo(t);
-        lastTick = t;
-      },
-      [&] { renderTo(lastTick + 2000); });  // the tail rings out before the stop
-  return true;
+  sampleRate = kRenderSampleRate;
+  VectorSink sink(samples);
+  return poronka::RenderSong(s, job, sink, {}, error) == RenderResult::Ok;
 }
 
 std::string WavBytes(const std::vector<int16_t>& interleaved, int channels, int sampleRate) {

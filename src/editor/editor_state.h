@@ -70,6 +70,7 @@ enum class SnapshotKind : int8_t {
   Cleanup = 11,        // everything (unused pitch columns deleted)
   Paste = 12,          // RowNotes
   BarLength = 13,      // BarAdjust
+  CombMap = 14,        // everything (the columns became a music box's comb)
 };
 
 // Copies of the score fields that undo and redo bring back. Unchanged arrays

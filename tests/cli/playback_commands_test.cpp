@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <random>
 #include <sstream>
 
@@ -149,6 +150,17 @@ TEST(RenderCommand, NotesSoundAtTheirRowsAndTheTailRings) {
   EXPECT_EQ(RunCli({"render", dir.File("two.mbt"), dir.File("two.txt")}, out, err), kUsage);
   EXPECT_EQ(RunCli({"render", dir.File("two.mbt"), dir.File("x.wav"), "--soundfont", dir.File("none.sf2")}, out, err),
             kFailed);
+}
+
+// A row duration the reader takes (2147483647 ms) once made the whole WAV
+// be built in memory and the command abort; now it is refused up front.
+TEST(RenderCommand, WavPastTheFormatLimitIsRefused) {
+  TempDir dir;
+  WriteBytes(dir.File("long.mbt"), "Long\r\nMBT_DATA\r\n2147483647\r\n4\r\n4\r\n5\r\nC\r\nO\r\n");
+  std::string out, err;
+  EXPECT_EQ(RunCli({"render", dir.File("long.mbt"), dir.File("long.wav")}, out, err), kFailed);
+  EXPECT_NE(err.find("4 GiB"), std::string::npos) << err;
+  EXPECT_FALSE(std::filesystem::exists(dir.File("long.wav")));
 }
 
 TEST(RenderCommand, WavHeaderFields) {

@@ -25,6 +25,7 @@
 
 #include "core/mbt.h"
 #include "core/text_codec.h"
+#include "editor/ui/box_tools.h"
 #include "editor/ui/io_box.h"
 #include "editor/ui/song_dialog.h"
 #include "interchange/mfi_export.h"
@@ -232,6 +233,7 @@ TfrmGrid::TfrmGrid(Score& score, EditorSession& session, const SoundSettings& se
           [this] { if (!syncing_) ReadSelectionFromView(); });
 
   BuildMenus();
+  new BoxTools(*this, settings);
   BuildHeader();
   resize(900, 700);
 }

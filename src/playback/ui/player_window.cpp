@@ -28,6 +28,7 @@
 #include "interchange/smf_import.h"
 #include "library/app_paths.h"
 #include "playback/ui/about_window.h"
+#include "playback/ui/audio_export.h"
 #include "playback/ui/artwork.h"
 #include "playback/ui/help_window.h"
 #include "playback/ui/message_boxes.h"
@@ -284,6 +285,9 @@ void TFPoron::BuildMenu() {
   mnuFile_->setObjectName("mnuFile");
   mnuOpen_ = mnuFile_->addAction(Q("開く(&O)"), this, [this] { mnuOpenClick(); });
   mnuOpen_->setObjectName("mnuOpen");
+  auto* exporter = new AudioExporter(this, score_, settings_, *msgs_);
+  exporter->canSave = [this] { return !engine_->state.MediaActive; };
+  mnuFile_->addAction(exporter->Action());
   mnuExit_ = mnuFile_->addAction(Q("終了(&X)"), this, [this] { mnuExitClick(); });
   mnuExit_->setObjectName("mnuExit");
   midiMenu_ = bar->addMenu(Q("MIDI出力(&M)"));
