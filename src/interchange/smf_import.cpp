@@ -79,17 +79,21 @@ struct ReadData {
 
 enum class ReadOutcome { Ok, IoError };
 
+// A tick as a count of 64th notes, rounded to the nearest (halves up); exact
+// for any division (ticks per quarter note).
+int64_t SixtyFourths(int64_t tick, int64_t division) { return (division / 2 + tick * 16) / division; }
+
 // Reads the chunks that follow the header, event by event. Every read is
 // checked against the end of the buffer; running out of bytes is an I/O
 // error.
 class EventReader {
  public:
-  EventReader(std::string_view bytes, size_t start, int64_t d, const SoundSettings& settings,
+  EventReader(std::string_view bytes, size_t start, int64_t division, const SoundSettings& settings,
               SmfImportHooks& hooks, Progress& progress, ReadData& out)
       : p_(reinterpret_cast<const uint8_t*>(bytes.data())),
         size_(bytes.size()),
         pos_(start),
-        d_(d),
+        division_(division),
         hooks_(hooks),
         progress_(progress),
         out_(out) {
@@ -173,8 +177,8 @@ class EventReader {
   bool MaybeNote(uint8_t status, uint8_t key, uint8_t velocity, int64_t tick) {
     if ((status & 0xF0) != 0x90 || !channelTaken_[status & 0x0F]) return true;
     if (velocity == 0 || key >= 128) return true;
-    if (d_ == 0) return false;
-    out_.starts.push_back((d_ / 2 + tick) / d_);
+    if (division_ < 16) return false;
+    out_.starts.push_back(SixtyFourths(tick, division_));
     out_.keys.push_back(key);
     out_.keyUsed[key] = true;
     return true;
@@ -228,7 +232,7 @@ class EventReader {
   const uint8_t* p_;
   size_t size_;
   size_t pos_;
-  int64_t d_;
+  int64_t division_;  // ticks per quarter note
   SmfImportHooks& hooks_;
   Progress& progress_;
   ReadData& out_;
@@ -318,7 +322,7 @@ int64_t SearchGrid(std::vector<int64_t>& starts, int64_t cap, SmfImportHooks& ho
   return unit;
 }
 
-void Build(ReadData& data, int64_t d, int64_t cap, SmfImportHooks& hooks, Progress& progress,
+void Build(ReadData& data, int64_t division, int64_t cap, SmfImportHooks& hooks, Progress& progress,
            Built& b) {
   // Transposition and columns.
   int lo = 0, hi = 127;
@@ -344,7 +348,7 @@ void Build(ReadData& data, int64_t d, int64_t cap, SmfImportHooks& hooks, Progre
   b.unit = SearchGrid(data.starts, cap, hooks, progress);
 
   // Rows: the song's end on the grid, plus four empty rows.
-  const int64_t rows = ((d / 2 + data.songEndTick) / d) / b.unit;
+  const int64_t rows = SixtyFourths(data.songEndTick, division) / b.unit;
   b.rowCount = rows > kMaxRows ? kMaxImportRows : static_cast<int32_t>(rows + 4);
   b.rowNotes.assign(static_cast<size_t>(b.rowCount) + 1, RowSlots{});
 
@@ -368,23 +372,8 @@ SmfImportResult Finish(SmfImportStatus status, const char* message, Messages& ms
   return {status, 0};
 }
 
-}  // namespace
-
-SmfImportResult ImportSmf(Score& s, const SoundSettings& settings, Messages& msgs,
-                          SmfImportHooks& hooks, const std::string& positionText) {
-  if (settings.NoMidConversion) {
-    hooks.PlayAsMedia(s.FileName, positionText);
-    return {SmfImportStatus::HandedToMedia, 0};
-  }
-  std::string bytes;
-  if (!ReadWholeFile(s.FileName, bytes))
-    return Finish(SmfImportStatus::IoError, kSmfIoErrorMessage, msgs, hooks, nullptr);
-  return ImportSmfBytes(s, bytes, settings, msgs, hooks, positionText);
-}
-
-SmfImportResult ImportSmfBytes(Score& s, std::string_view bytes, const SoundSettings& settings,
-                               Messages& msgs, SmfImportHooks& hooks,
-                               const std::string& positionText) {
+SmfImportResult ImportSmfInMemory(Score& s, std::string_view bytes, const SoundSettings& settings,
+                                  Messages& msgs, SmfImportHooks& hooks, const std::string& positionText) {
   if (settings.NoMidConversion) {
     hooks.PlayAsMedia(s.FileName, positionText);
     return {SmfImportStatus::HandedToMedia, 0};
@@ -411,7 +400,6 @@ SmfImportResult ImportSmfBytes(Score& s, std::string_view bytes, const SoundSett
       (uint64_t{p[4]} << 24) | (uint64_t{p[5]} << 16) | (uint64_t{p[6]} << 8) | p[7];
   if (headerLength > size - 8)
     return Finish(SmfImportStatus::IoError, kSmfIoErrorMessage, msgs, hooks, loading);
-  const int64_t d = division / 16;  // ticks per 64th note
 
   Progress progress(loading);
   ReadData data;
@@ -419,7 +407,7 @@ SmfImportResult ImportSmfBytes(Score& s, std::string_view bytes, const SoundSett
     // A taken note-on needs at least three bytes (delta, key, velocity).
     data.starts.reserve(size / 3 + 1);
     data.keys.reserve(size / 3 + 1);
-    EventReader reader(bytes, static_cast<size_t>(8 + headerLength), d, settings, hooks, progress,
+    EventReader reader(bytes, static_cast<size_t>(8 + headerLength), division, settings, hooks, progress,
                        data);
     if (reader.Run() != ReadOutcome::Ok)
       return Finish(SmfImportStatus::IoError, kSmfIoErrorMessage, msgs, hooks, loading);
@@ -438,7 +426,7 @@ SmfImportResult ImportSmfBytes(Score& s, std::string_view bytes, const SoundSett
 
   Built b;
   try {
-    Build(data, d, cap, hooks, progress, b);
+    Build(data, division, cap, hooks, progress, b);
   } catch (...) {
     if (loading) loading->Close();
     hooks.EndWaitCursor();
@@ -492,6 +480,38 @@ SmfImportResult ImportSmfBytes(Score& s, std::string_view bytes, const SoundSett
   if (s.RowCount == kMaxImportRows) msgs.ShowInformation(kSmfRowLimitMessage);
   hooks.FocusStart();
   return result;
+}
+
+
+}  // namespace
+
+SmfImportResult ImportSmf(Score& s, const SoundSettings& settings, Messages& msgs,
+                          SmfImportHooks& hooks, const std::string& positionText) {
+  if (settings.NoMidConversion) {
+    hooks.PlayAsMedia(s.FileName, positionText);
+    return {SmfImportStatus::HandedToMedia, 0};
+  }
+  std::string bytes;
+  if (!ReadWholeFile(s.FileName, bytes))
+    return Finish(SmfImportStatus::IoError, kSmfIoErrorMessage, msgs, hooks, nullptr);
+  return ImportSmfBytes(s, bytes, settings, msgs, hooks, positionText);
+}
+
+SmfImportResult ImportSmfBytes(Score& s, std::string_view bytes, const SoundSettings& settings,
+                               Messages& msgs, SmfImportHooks& hooks,
+                               const std::string& positionText) {
+  try {
+    return ImportSmfInMemory(s, bytes, settings, msgs, hooks, positionText);
+  } catch (const std::exception&) {
+  }
+  // Out of memory while the song was handed on: the tables stay consistent.
+  if (s.RowNotes.size() != static_cast<size_t>(std::max(s.RowCount, 0)) + 1)
+    s.RowCount = static_cast<int32_t>(s.RowNotes.size()) - 1;
+  if (s.ColumnPitch.size() != static_cast<size_t>(std::max(s.ColumnCount, 0)) + 1)
+    s.ColumnCount = static_cast<int32_t>(s.ColumnPitch.size()) - 1;
+  const SmfImportResult r = Finish(SmfImportStatus::IoError, kSmfIoErrorMessage, msgs, hooks, hooks.Loading());
+  hooks.ShowDataError();
+  return r;
 }
 
 }  // namespace poronka

@@ -147,7 +147,7 @@ def read_file(data, channels, pitch_adjust):
                     if second > 0 and first < 128:
                         if D == 0:
                             return {"fail": IO_ERROR}
-                        notes.append((first, (D // 2 + tick) // D))
+                        notes.append((first, (division // 2 + tick * 16) // division))
                         keys.add(first)
     except Truncated:
         return {"fail": IO_ERROR}
@@ -216,7 +216,7 @@ def read_file(data, channels, pitch_adjust):
         if not applied:
             break
 
-    R = ((D // 2 + song_end) // D) // U
+    R = ((division // 2 + song_end * 16) // division) // U
     row_count = 100004 if R > 100000 else R + 4
     rows = [[0] * 16 for _ in range(row_count + 1)]
     order = [k for k in range(16) if k != 9]

@@ -287,6 +287,24 @@ TEST_F(SmfImportTest, StartsAreRoundedToTheNearest64thHalvesUp) {
   for (int r = 1; r <= 4; ++r) EXPECT_EQ(NoteCountOf(score.RowNotes[r]), 1) << r;
 }
 
+TEST_F(SmfImportTest, DivisionsNotAMultipleOf16CountSixtyFourthsExactly) {
+  // 120 ticks a quarter: eighth notes every 60 ticks are 64ths 0, 8, 16, ...
+  std::vector<uint32_t> ticks;
+  for (uint32_t i = 0; i < 32; ++i) ticks.push_back(60 * i);
+  TrackBuilder t = NotesAt(ticks);
+  t.EndOfTrack(60);
+  ASSERT_EQ(Import(SmfFile(0, 120, {t})).status, SmfImportStatus::Ok);
+  EXPECT_EQ(score.NoteValue, 8);
+  EXPECT_EQ(score.RowCount, 32 + 4);
+  for (int r = 1; r <= 32; ++r) EXPECT_EQ(NoteCountOf(score.RowNotes[r]), 1) << r;
+  // Division 25: ticks 12 and 25 are 64ths (12 + 192) div 25 = 8 and 16.
+  TrackBuilder u = NotesAt({0, 12, 25});
+  u.EndOfTrack(0);
+  ASSERT_EQ(Import(SmfFile(0, 25, {u})).status, SmfImportStatus::Ok);
+  EXPECT_EQ(score.NoteValue, 8);
+  EXPECT_EQ(score.RowCount, 2 + 4);
+}
+
 TEST_F(SmfImportTest, GridStopsAtABarOrAWholeNote) {
   // One chord: every start is 0, divisible for ever. The grid ends at the cap.
   TrackBuilder chord;
