@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <new>
 #include <optional>
+#include <stdexcept>
 
 #include "core/file_io.h"
 #include "core/text_codec.h"
@@ -53,6 +55,15 @@ class LineReader {
 
 bool IsBlank(char16_t c) { return c <= u' '; }
 
+// Blank bytes are never part of a double-byte character, so a line's bytes
+// can be trimmed as they are.
+std::string_view TrimBytes(std::string_view s) {
+  size_t b = 0, e = s.size();
+  while (b < e && static_cast<unsigned char>(s[b]) <= ' ') ++b;
+  while (e > b && static_cast<unsigned char>(s[e - 1]) <= ' ') --e;
+  return s.substr(b, e - b);
+}
+
 std::u16string Trim(std::u16string_view s) {
   size_t b = 0, e = s.size();
   while (b < e && IsBlank(s[b])) ++b;
@@ -91,7 +102,8 @@ bool EndsWithNoCase(std::u16string_view s, std::string_view keyword) {
 }
 
 // An optional sign and decimal digits that fit in 32 bits.
-std::optional<int32_t> ToInt(std::u16string_view s) {
+template <typename Char>
+std::optional<int32_t> ToIntOf(std::basic_string_view<Char> s) {
   size_t i = 0;
   bool negative = false;
   if (i < s.size() && (s[i] == u'+' || s[i] == u'-')) {
@@ -109,17 +121,46 @@ std::optional<int32_t> ToInt(std::u16string_view s) {
   if (v > 2147483647LL || v < -2147483648LL) return std::nullopt;
   return static_cast<int32_t>(v);
 }
+std::optional<int32_t> ToInt(std::u16string_view s) { return ToIntOf(s); }
+std::optional<int32_t> ToInt(std::string_view s) { return ToIntOf(s); }
 
 std::u16string Decode(std::string_view line) { return Cp932ToUtf16(line); }
 
 // The end line: ends with "lines" once trailing blanks are removed.
 bool IsEndLine(std::string_view raw) {
-  if (!IsSingleByteCp932(raw)) return EndsWithNoCase(Trim(Decode(raw)), "lines");
   size_t e = raw.size();
   while (e > 0 && static_cast<unsigned char>(raw[e - 1]) <= ' ') --e;
   if (e < 5) return false;
+  // ASCII letters come only from ASCII bytes: most lines end here.
   std::u16string tail(raw.begin() + (e - 5), raw.begin() + e);
-  return EndsWithNoCase(tail, "lines");
+  if (!EndsWithNoCase(tail, "lines")) return false;
+  // The "l" may still be the second byte of a double-byte character.
+  return IsSingleByteCp932(raw) || EndsWithNoCase(Trim(Decode(raw)), "lines");
+}
+
+// The keyword fields of "+Line" and "%PL" lines lie within this many
+// characters.
+constexpr size_t kKeywordChars = 17;
+// A title line is cut after this many bytes.
+constexpr size_t kMaxTitleLineBytes = 1 << 16;
+
+// The first `chars` characters of a line (fewer when it is shorter).
+std::u16string DecodeStart(std::string_view raw, size_t chars) {
+  std::u16string text = Decode(raw.substr(0, 2 * chars + 2));
+  if (text.size() > chars) text.resize(chars);
+  return text;
+}
+
+// The marker line: "MBT_DATA" with blanks around it.
+bool IsMarker(std::string_view raw) { return TrimBytes(raw) == "MBT_DATA"; }
+
+std::string TitleOf(const std::vector<std::string_view>& lines) {
+  std::string title;
+  for (size_t i = 0; i < lines.size(); ++i) {
+    if (i > 0) title += "\r\n";
+    title += Cp932ToUtf8(lines[i].substr(0, kMaxTitleLineBytes));
+  }
+  return title;
 }
 
 // Ends a failed load: cursor back, loading window closed, message.
@@ -145,6 +186,8 @@ MbtLoad Fail(MbtLoad kind, Messages& msgs, LoadHooks& hooks, bool loadingOpen) {
 // characters, in slot order, at most 15.
 RowSlots ScanRow(std::string_view line, int32_t columns) {
   RowSlots row{};
+  // The first `columns` characters lie within these bytes.
+  line = line.substr(0, 2 * static_cast<size_t>(std::max(columns, 0)) + 2);
   int slot = 0;
   auto store = [&](int32_t c) {
     row[slot] = c;
@@ -167,37 +210,28 @@ RowSlots ScanRow(std::string_view line, int32_t columns) {
   return row;
 }
 
-}  // namespace
-
-MbtLoad ReadMbt(Score& s, Messages& msgs, LoadHooks& hooks) {
-  std::string bytes;
-  if (!ReadWholeFile(s.FileName, bytes)) {
-    hooks.BeginLoad();
-    return Fail(MbtLoad::IoError, msgs, hooks, false);
-  }
-  return ReadMbtBytes(s, bytes, msgs, hooks);
-}
-
-MbtLoad ReadMbtBytes(Score& s, std::string_view bytes, Messages& msgs, LoadHooks& hooks) {
+MbtLoad ReadMbtInMemory(Score& s, std::string_view bytes, Messages& msgs, LoadHooks& hooks) {
   hooks.BeginLoad();
   LineReader in(bytes);
 
-  // Header: title lines, "+Line" and "%PL" lines up to the marker.
+  // Header: title lines, "+Line" and "%PL" lines up to the marker. Only the
+  // beginnings of the lines are decoded, so one huge line costs no more
+  // than its bytes.
   s.PreRows = 0;
   s.Title.clear();
   int headerLines = 0;
-  int titleLines = 0;
   int64_t adjustSum = 0;
   bool collectingTitle = true;
   bool marker = false;
   std::vector<std::u16string> adjustLines;  // "%PL" lines among the header
+  std::vector<std::string_view> titleLines;
   std::string_view raw;
   while (in.Next(raw)) {
-    std::u16string line = Decode(raw);
-    if (Trim(line) == u"MBT_DATA") {
+    if (IsMarker(raw)) {
       marker = true;
       break;
     }
+    const std::u16string line = DecodeStart(raw, kKeywordChars);
     if (StartsWithNoCase(line, "+Line")) {
       auto v = ToInt(Trim(Mid(line, 6, 3)));
       if (!v) return Fail(MbtLoad::IoError, msgs, hooks, false);
@@ -212,32 +246,32 @@ MbtLoad ReadMbtBytes(Score& s, std::string_view bytes, Messages& msgs, LoadHooks
       adjustLines.push_back(line);
     }
     ++headerLines;
-    if (collectingTitle && headerLines <= kMaxTitleLines) {
-      if (titleLines++ > 0) s.Title += "\r\n";
-      s.Title += Utf16ToUtf8(line);
-    }
+    if (collectingTitle && headerLines <= kMaxTitleLines) titleLines.push_back(raw);
   }
+  s.Title = TitleOf(titleLines);
   if (!marker) return Fail(MbtLoad::NoMarker, msgs, hooks, false);
 
   // Timing values and the two pitch lines.
   std::optional<int32_t> timing[3];
-  for (auto& t : timing) t = ToInt(Trim(Decode(in.NextOrEmpty())));
+  for (auto& t : timing) t = ToInt(TrimBytes(in.NextOrEmpty()));
   std::u16string octaveLine = Decode(in.NextOrEmpty());
   std::u16string letterLine = Decode(in.NextOrEmpty());
   for (const auto& t : timing)
     if (!t) return Fail(MbtLoad::IoError, msgs, hooks, false);
-  s.OctaveLine = octaveLine;
-  s.LetterLine = letterLine;
   // The bar adjustment pass reads every line up to the letter line, so a
   // pitch line that begins with "%PL" counts too.
-  if (StartsWithNoCase(octaveLine, "%PL")) adjustLines.push_back(octaveLine);
-  if (StartsWithNoCase(letterLine, "%PL")) adjustLines.push_back(letterLine);
+  if (StartsWithNoCase(octaveLine, "%PL")) adjustLines.push_back(octaveLine.substr(0, kKeywordChars));
+  if (StartsWithNoCase(letterLine, "%PL")) adjustLines.push_back(letterLine.substr(0, kKeywordChars));
+  s.OctaveLine = std::move(octaveLine);
+  s.LetterLine = std::move(letterLine);
+  const std::u16string& octaves = s.OctaveLine;
+  const std::u16string& letters = s.LetterLine;
   const int32_t rowDuration = *timing[0], rowsPerBar = *timing[1], noteValue = *timing[2];
   if (rowDuration <= 0 || rowsPerBar <= 0 || noteValue <= 0)
     return Fail(MbtLoad::BadData, msgs, hooks, false);
-  if (octaveLine.size() < letterLine.size()) return Fail(MbtLoad::IoError, msgs, hooks, false);
-  for (size_t i = 0; i < letterLine.size(); ++i)
-    if (octaveLine[i] < u'0' || octaveLine[i] > u'9')
+  if (octaves.size() < letters.size()) return Fail(MbtLoad::IoError, msgs, hooks, false);
+  for (size_t i = 0; i < letters.size(); ++i)
+    if (octaves[i] < u'0' || octaves[i] > u'9')
       return Fail(MbtLoad::IoError, msgs, hooks, false);
 
   // Row lines, up to the "... lines" end line or the end of the file.
@@ -267,13 +301,15 @@ MbtLoad ReadMbtBytes(Score& s, std::string_view bytes, Messages& msgs, LoadHooks
   }
 
   // From here on the load succeeds: the new song replaces the old one.
+  std::vector<RowSlots> rows(static_cast<size_t>(rowCount) + 1, RowSlots{});
+  DeriveColumnPitches(s);
   s.HalfPeriod = rowDuration / 2;
   s.RowsPerBar = rowsPerBar;
   s.NoteValue = noteValue;
-  DeriveColumnPitches(s);
   s.RowCount = rowCount;
   s.BarAdjust = std::move(barAdjust);
-  s.RowNotes.assign(static_cast<size_t>(rowCount) + 1, RowSlots{});
+  s.RowNotes = std::move(rows);
+  s.MaxSlot = -1;
   hooks.PrepareLayout(s);
 
   LoadingWindow* loading = rowCount > kLoadingWindowRows ? hooks.Loading() : nullptr;
@@ -306,6 +342,33 @@ MbtLoad ReadMbtBytes(Score& s, std::string_view bytes, Messages& msgs, LoadHooks
   hooks.FocusStart();
   return MbtLoad::Ok;
 }
+
+}  // namespace
+
+MbtLoad ReadMbt(Score& s, Messages& msgs, LoadHooks& hooks) {
+  std::string bytes;
+  if (!ReadWholeFile(s.FileName, bytes)) {
+    hooks.BeginLoad();
+    return Fail(MbtLoad::IoError, msgs, hooks, false);
+  }
+  return ReadMbtBytes(s, bytes, msgs, hooks);
+}
+
+MbtLoad ReadMbtBytes(Score& s, std::string_view bytes, Messages& msgs, LoadHooks& hooks) {
+  try {
+    return ReadMbtInMemory(s, bytes, msgs, hooks);
+  } catch (const std::bad_alloc&) {
+  } catch (const std::length_error&) {
+  }
+  // Out of memory somewhere in the load: the song's tables stay consistent.
+  if (s.ColumnPitch.size() != static_cast<size_t>(std::max(s.ColumnCount, 0)) + 1)
+    s.ColumnCount = static_cast<int32_t>(s.ColumnPitch.size()) - 1;
+  if (s.RowNotes.size() != static_cast<size_t>(std::max(s.RowCount, 0)) + 1)
+    s.RowCount = static_cast<int32_t>(s.RowNotes.size()) - 1;
+  if (hooks.Loading()) hooks.Loading()->Close();
+  return Fail(MbtLoad::IoError, msgs, hooks, false);
+}
+
 
 std::string MbtBytes(const Score& s) {
   std::string out;

@@ -1,8 +1,12 @@
 #include "library/media_title.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
-#include <fstream>
 
 #include "core/file_io.h"
 #include "core/text_codec.h"
@@ -19,25 +23,44 @@ std::string BufferByteSource::ReadAt(uint64_t offset, size_t count) const {
 
 namespace {
 
+// A plain file read through a buffer: the readers walk a file in many small
+// steps (a WMA header object by object), which must not cost a system call
+// each.
 class FileByteSource : public ByteSource {
  public:
-  FileByteSource(std::ifstream in, uint64_t size) : in_(std::move(in)), size_(size) {}
+  FileByteSource(int fd, uint64_t size) : fd_(fd), size_(size) {}
+  ~FileByteSource() override { ::close(fd_); }
   uint64_t Size() const override { return size_; }
   std::string ReadAt(uint64_t offset, size_t count) const override {
     if (offset >= size_) return {};
-    size_t n = static_cast<size_t>(std::min<uint64_t>(count, size_ - offset));
-    std::string out(n, '\0');
-    in_.clear();
-    in_.seekg(static_cast<std::streamoff>(offset));
-    if (!in_) return {};
-    in_.read(out.data(), static_cast<std::streamsize>(n));
-    out.resize(static_cast<size_t>(std::max<std::streamsize>(0, in_.gcount())));
-    return out;
+    count = static_cast<size_t>(std::min<uint64_t>(count, size_ - offset));
+    if (count > kBlock) return ReadDirect(offset, count);
+    if (offset < blockStart_ || offset + count > blockStart_ + block_.size()) {
+      block_ = ReadDirect(offset, kBlock);
+      blockStart_ = offset;
+    }
+    return block_.substr(static_cast<size_t>(offset - blockStart_), count);
   }
 
  private:
-  mutable std::ifstream in_;
+  static constexpr size_t kBlock = 1 << 16;
+  std::string ReadDirect(uint64_t offset, size_t count) const {
+    count = static_cast<size_t>(std::min<uint64_t>(count, size_ - std::min(offset, size_)));
+    std::string out(count, '\0');
+    size_t done = 0;
+    while (done < count) {
+      const ssize_t n = ::pread(fd_, out.data() + done, count - done, static_cast<off_t>(offset + done));
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) break;
+      done += static_cast<size_t>(n);
+    }
+    out.resize(done);
+    return out;
+  }
+  int fd_;
   uint64_t size_;
+  mutable std::string block_;
+  mutable uint64_t blockStart_ = 0;
 };
 
 uint8_t Byte(const std::string& s, size_t i) { return static_cast<uint8_t>(s[i]); }
@@ -83,6 +106,20 @@ bool EndsWithNoCase(const std::string& s, const char* suffix) {
   return true;
 }
 
+// Undoes ID3v2 unsynchronisation: every FF 00 becomes FF.
+std::string Resynchronise(const std::string& bytes) {
+  std::string out;
+  out.reserve(bytes.size());
+  for (size_t i = 0; i < bytes.size(); ++i) {
+    out += bytes[i];
+    if (Byte(bytes, i) == 0xFF && i + 1 < bytes.size() && bytes[i + 1] == '\0') ++i;
+  }
+  return out;
+}
+
+// The most of an unsynchronised tag that is read to find its title.
+constexpr uint64_t kMaxTagBytes = uint64_t{16} << 20;
+
 // The text of an ID3v2 text frame: `data` is the frame's content after the
 // encoding byte.
 std::string DecodeId3Text(uint8_t encoding, const std::string& data) {
@@ -113,13 +150,15 @@ std::string DecodeId3Text(uint8_t encoding, const std::string& data) {
 }  // namespace
 
 std::unique_ptr<ByteSource> OpenFileByteSource(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return nullptr;
-  in.seekg(0, std::ios::end);
-  std::streamoff end = in.tellg();
-  if (end < 0) return nullptr;  // not a regular file (a folder, for example)
-  in.seekg(0);
-  return std::make_unique<FileByteSource>(std::move(in), static_cast<uint64_t>(end));
+  // Not blocking, so that a pipe is refused instead of waited for.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+  if (fd < 0) return nullptr;
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {  // a folder, a pipe, a device
+    ::close(fd);
+    return nullptr;
+  }
+  return std::make_unique<FileByteSource>(fd, static_cast<uint64_t>(st.st_size));
 }
 
 TitleKind TitleKindOf(const std::string& path) {
@@ -148,32 +187,50 @@ MediaTitle ReadMp3Title(const ByteSource& src, bool longForm) {
   MediaTitle r;
   const uint64_t fileSize = src.Size();
   std::string head = src.ReadAt(0, 10);
-  if (head.size() >= 3 && head.compare(0, 3, "ID3") == 0) {
+  if (head.size() == 10 && head.compare(0, 3, "ID3") == 0) {
     // ID3v2.4 counts frame sizes in seven-bit bytes like the tag header;
     // the earlier versions use plain numbers.
-    const bool synchSafe = head.size() >= 4 && Byte(head, 3) == 4;
+    const bool v4 = Byte(head, 3) == 4;
+    const bool unsynchronised = (Byte(head, 5) & 0x80) != 0;
+    // Before version 4 unsynchronisation covers the whole tag, frame
+    // headers included, and is undone first; version 4 undoes it frame by
+    // frame.
+    std::string undone;
+    std::unique_ptr<BufferByteSource> tagSource;
+    const ByteSource* tag = &src;
     uint64_t pos = 10;
+    if (unsynchronised && !v4) {
+      uint64_t tagSize = SynchSafe32(head, 6);
+      if (tagSize == 0 || tagSize > fileSize - 10) tagSize = fileSize - 10;
+      undone = Resynchronise(src.ReadAt(10, static_cast<size_t>(std::min<uint64_t>(tagSize, kMaxTagBytes))));
+      undone.insert(0, head);
+      tagSource = std::make_unique<BufferByteSource>(undone);
+      tag = tagSource.get();
+    }
+    const uint64_t tagEnd = tag->Size();
     // An extended header comes before the first frame.
-    if (head.size() >= 10 && (Byte(head, 5) & 0x40) != 0) {
-      std::string ext = src.ReadAt(10, 4);
-      if (ext.size() == 4) pos = synchSafe ? 10 + uint64_t{SynchSafe32(ext, 0)} : 14 + uint64_t{BigEndian32(ext, 0)};
+    if ((Byte(head, 5) & 0x40) != 0) {
+      std::string ext = tag->ReadAt(10, 4);
+      if (ext.size() == 4) pos = v4 ? 10 + uint64_t{SynchSafe32(ext, 0)} : 14 + uint64_t{BigEndian32(ext, 0)};
     }
     for (int frame = 0; frame < 12; ++frame) {
-      std::string fh = src.ReadAt(pos, 8);
-      if (fh.size() < 8) break;
+      std::string fh = tag->ReadAt(pos, 10);
+      if (fh.size() < 10) break;
       std::string id = fh.substr(0, 4);
-      uint64_t size = synchSafe ? SynchSafe32(fh, 4) : BigEndian32(fh, 4);
+      uint64_t size = v4 ? SynchSafe32(fh, 4) : BigEndian32(fh, 4);
       pos += 8;
       // Flags and content must lie inside the file.
-      if (pos + 2 + size > fileSize) break;
+      if (pos + 2 + size > tagEnd) break;
       bool isTitle = id == "TIT2";
       if (isTitle || (longForm && id == "TPE1")) {
-        std::string text;
-        if (size >= 1) {
-          std::string enc = src.ReadAt(pos + 2, 1);
-          std::string data = src.ReadAt(pos + 3, static_cast<size_t>(size - 1));
-          if (!enc.empty()) text = DecodeId3Text(Byte(enc, 0), data);
+        std::string content = tag->ReadAt(pos + 2, static_cast<size_t>(size));
+        if (v4) {
+          const uint8_t format = Byte(fh, 9);
+          if (unsynchronised || (format & 0x02) != 0) content = Resynchronise(content);
+          if ((format & 0x01) != 0) content.erase(0, std::min<size_t>(4, content.size()));  // data length
         }
+        std::string text;
+        if (!content.empty()) text = DecodeId3Text(Byte(content, 0), content.substr(1));
         if (isTitle) {
           r.title = text;
           if (!longForm) break;

@@ -1,6 +1,7 @@
 #include "library/playlist.h"
 
-#include <fstream>
+#include <algorithm>
+#include <new>
 
 #include "core/file_io.h"
 #include "core/text_codec.h"
@@ -86,7 +87,7 @@ std::string PlaylistFileBytes(const std::vector<std::string>& paths) {
   return out;
 }
 
-std::optional<std::vector<std::string>> ReadPlaylistFile(const std::string& path) {
+std::optional<std::vector<std::string>> ReadPlaylistFile(const std::string& path) try {
   std::string bytes;
   if (!ReadWholeFile(path, bytes)) return std::nullopt;
   std::vector<std::string> lines = SplitTextLines(bytes);
@@ -96,6 +97,8 @@ std::optional<std::vector<std::string>> ReadPlaylistFile(const std::string& path
     if (!lines[i].empty()) paths.push_back(lines[i]);
   }
   return paths;
+} catch (const std::bad_alloc&) {
+  return std::nullopt;
 }
 
 std::string NameOrFallback(const std::string& path, const std::string& title) {
@@ -107,20 +110,14 @@ std::string NameOrFallback(const std::string& path, const std::string& title) {
 }
 
 std::optional<std::string> ReadScoreFirstLine(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return std::nullopt;
+  std::unique_ptr<ByteSource> src = OpenFileByteSource(path);  // plain files only
+  if (!src) return std::nullopt;
   // A title line is short; a first line without an end within this many
   // bytes is cut there.
   constexpr size_t kMaxFirstLine = 1 << 16;
-  std::string line;
-  char c = 0;
-  bool any = false;
-  while (line.size() < kMaxFirstLine && in.get(c)) {
-    any = true;
-    if (c == '\r' || c == '\n') break;
-    line.push_back(c);
-  }
-  if (in.bad() || !any) return std::nullopt;
+  std::string line = src->ReadAt(0, kMaxFirstLine);
+  if (line.empty()) return std::nullopt;
+  line.resize(std::min(line.find_first_of("\r\n"), line.size()));
   return Cp932ToUtf8(line);
 }
 

@@ -318,6 +318,59 @@ TEST(MbtReader, FailureMessagesAndWhatTheyLeave) {
   EXPECT_EQ(msgs.Texts(), io);
 }
 
+TEST(MbtReader, PipesDevicesAndHugeFilesAreReadErrorsAtOnce) {
+  TempDir dir;
+  ASSERT_EQ(mkfifo(dir.File("pipe.mbt").c_str(), 0600), 0);
+  ASSERT_EQ(symlink("/dev/zero", dir.File("zero.mbt").c_str()), 0);
+  WriteBytes(dir.File("huge.mbt"), "");
+  ASSERT_EQ(truncate(dir.File("huge.mbt").c_str(), off_t{3} << 30), 0);  // sparse
+  for (const char* name : {"pipe.mbt", "zero.mbt", "huge.mbt"}) {
+    Score s;
+    s.FileName = dir.File(name);
+    RecordingMessages msgs;
+    CountingHooks h;
+    EXPECT_EQ(ReadMbt(s, msgs, h), MbtLoad::IoError) << name;
+    EXPECT_EQ(msgs.Texts(), std::vector<std::string>{kMbtIoErrorMessage}) << name;
+    EXPECT_EQ(h.dataErrors, 1) << name;
+  }
+}
+
+// Hooks that run out of memory while the rows are drawn.
+class FailingHooks : public CountingHooks {
+ public:
+  void DrawDot(int32_t, int32_t) override { throw std::bad_alloc(); }
+};
+
+TEST(MbtReader, RunningOutOfMemoryIsAReadError) {
+  Score s = SampleScore();
+  RecordingMessages msgs;
+  FailingHooks h;
+  EXPECT_EQ(ReadMbtBytes(s, Header() + "O\r\n\r\nO\r\n", msgs, h), MbtLoad::IoError);
+  EXPECT_EQ(msgs.Texts(), std::vector<std::string>{kMbtIoErrorMessage});
+  EXPECT_EQ(h.dataErrors, 1);
+  EXPECT_EQ(s.RowNotes.size(), static_cast<size_t>(s.RowCount) + 1);
+  EXPECT_EQ(s.ColumnPitch.size(), static_cast<size_t>(s.ColumnCount) + 1);
+}
+
+TEST(MbtReader, LeadAndTrailBytesAtTheCodePageEdges) {
+  // Each row line is one byte, then "OO": a lead byte takes the first "O" as
+  // its second byte, any other byte stands alone.
+  const std::vector<int32_t> alone{2, 3}, lead{2};
+  const struct {
+    const char* bytes;
+    std::vector<int32_t> columns;
+  } cases[] = {
+      {"\x80OO", alone}, {"\x81OO", lead},  {"\x9FOO", lead},  {"\xA0OO", alone},
+      {"\xDFOO", alone}, {"\xE0OO", lead},  {"\xF0OO", lead},  {"\xFAOO", lead},  // FA 4F is "Ⅵ"
+      {"\xFC\x40O", lead}, {"\xFDOO", alone}, {"\x88\xFCO", lead},  // FC, the last trail byte
+  };
+  for (const auto& c : cases) {
+    Loaded l = Load(Header() + c.bytes + "\r\n");
+    ASSERT_EQ(l.result, MbtLoad::Ok);
+    EXPECT_EQ(ColumnsOf(l.score.RowNotes[1]), c.columns) << ::testing::PrintToString(c.bytes);
+  }
+}
+
 TEST(MbtReader, NoMarkerClearsTitleAndPreRowsOnly) {
   Score s = SampleScore();
   s.PreRows = 2;

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include <filesystem>
 #include <random>
 
 #include "core/text_codec.h"
@@ -131,6 +134,38 @@ TEST(Mp3TitleTest, ExtendedHeaderIsSkipped) {
   // A size past the end of the file: no frames.
   std::string bad = std::string("ID3\x03\x00\x40", 6) + std::string(4, '\0') + Be32(0xFFFFFFF0) + Audio(20);
   EXPECT_EQ(Mp3(bad, false).title, "");
+}
+
+// Unsynchronisation as a writer applies it: a zero byte after every FF.
+std::string Unsynchronise(const std::string& bytes) {
+  std::string out;
+  for (char c : bytes) {
+    out += c;
+    if (c == '\xFF') out += '\0';
+  }
+  return out;
+}
+
+TEST(Mp3TitleTest, UnsynchronisationIsUndoneBeforeFramesAreRead) {
+  // UTF-16 with its byte-order mark FF FE; "ÿ" is FF 00 itself.
+  const std::string title = TextFrame("TIT2", 1, "\xFF\xFE" + Utf16Le(u"題ÿ"));
+  const std::string artist = TextFrame("TPE1", 0, "A\xFF");
+  // Version 3: the whole tag, frame headers and sizes included.
+  std::string v3 = std::string("ID3\x03\x00\x80", 6) + std::string(4, '\0') + Unsynchronise(artist + title);
+  EXPECT_EQ(Mp3(v3 + Audio(200), true).title, "題ÿ");
+  // Version 4: per frame, by the tag's flag or the frame's own; sizes count
+  // the stored bytes.
+  auto v4Frame = [](const std::string& id, const std::string& content, char flags) {
+    const std::string stored = Unsynchronise(content);
+    const auto n = static_cast<uint32_t>(stored.size());
+    return id + std::string{static_cast<char>(n >> 21 & 0x7F), static_cast<char>(n >> 14 & 0x7F),
+                            static_cast<char>(n >> 7 & 0x7F), static_cast<char>(n & 0x7F), '\0', flags} + stored;
+  };
+  const std::string content = "\x01\xFF\xFE" + Utf16Le(u"題ÿ");
+  EXPECT_EQ(Mp3(Id3v2(v4Frame("TPE1", "\0A\xFF", '\x02') + v4Frame("TIT2", content, '\x02'), 4), true).title,
+            "題ÿ");
+  std::string tagFlag = std::string("ID3\x04\x00\x80", 6) + std::string(4, '\0') + v4Frame("TIT2", content, '\0');
+  EXPECT_EQ(Mp3(tagFlag + Audio(20), false).title, "題ÿ");
 }
 
 TEST(Mp3TitleTest, Id3v1Fallback) {
@@ -287,6 +322,13 @@ TEST(ReadTitleTest, ByPathKind) {
   EXPECT_EQ(ReadTitle(dir.File("gone.wma"), true), "");
   EXPECT_EQ(ReadTitle(dir.File("gone.mid"), true), kTitleErrorMarker);
   EXPECT_EQ(ReadTitle(dir.path() + "/folder.mid", false), kTitleErrorMarker);
+  // Folders and pipes are unreadable files, whatever their names.
+  for (const char* name : {"x.mid", "x.mp3", "x.wma"}) std::filesystem::create_directory(dir.File(name));
+  ASSERT_EQ(::mkfifo(dir.File("p.mid").c_str(), 0600), 0);
+  EXPECT_EQ(ReadTitle(dir.File("x.mid"), false), kTitleErrorMarker);
+  EXPECT_EQ(ReadTitle(dir.File("p.mid"), false), kTitleErrorMarker);
+  EXPECT_EQ(ReadTitle(dir.File("x.mp3"), false), "");
+  EXPECT_EQ(ReadTitle(dir.File("x.wma"), false), "");
   testing::WriteBytes(dir.File("w.wma"), Wma(u"W", u"X"));
   EXPECT_EQ(ReadTitle(dir.File("w.wma"), true, &artist), "W");
   EXPECT_EQ(artist, "X");

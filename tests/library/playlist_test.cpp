@@ -1,6 +1,8 @@
 #include "library/playlist.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "core/text_codec.h"
 #include "library/media_title.h"
@@ -112,6 +114,18 @@ TEST(PlaylistFileTest, HeaderMustMatchExactly) {
     EXPECT_FALSE(ReadPlaylistFile(dir.File("l.pkl")));
   }
   EXPECT_FALSE(ReadPlaylistFile(dir.File("missing.pkl")));
+}
+
+TEST(PlaylistFileTest, PipesDevicesAndFoldersAreNotRead) {
+  TempDir dir;
+  ASSERT_EQ(::mkfifo(dir.File("pipe.pkl").c_str(), 0600), 0);
+  ASSERT_EQ(::mkfifo(dir.File("pipe.mbt").c_str(), 0600), 0);
+  ASSERT_EQ(::symlink("/dev/zero", dir.File("zero.pkl").c_str()), 0);
+  ASSERT_EQ(::mkdir(dir.File("folder.mbt").c_str(), 0700), 0);
+  EXPECT_FALSE(ReadPlaylistFile(dir.File("pipe.pkl")));
+  EXPECT_FALSE(ReadPlaylistFile(dir.File("zero.pkl")));
+  EXPECT_FALSE(DisplayNameOf(dir.File("pipe.mbt"), {}));
+  EXPECT_FALSE(DisplayNameOf(dir.File("folder.mbt"), {}));
 }
 
 TEST(PlaylistDisplayNameTest, FallbacksAndScoreFirstLine) {
