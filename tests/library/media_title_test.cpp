@@ -245,6 +245,13 @@ TEST(WmaTitleTest, TitleAndAuthor) {
 TEST(WmaTitleTest, HeaderObjectsOf64KilobytesAndMore) {
   std::string file = Wma(u"big", u"a", 70000);
   EXPECT_EQ(WmaOf(file, true).title, "big");
+  // From a file, read through its buffer: the objects and the title cross
+  // the buffer's block boundaries.
+  testing::TempDir dir;
+  for (size_t filler : {65400u, 65500u, 131000u, 200000u}) {
+    testing::WriteBytes(dir.File("big.wma"), Wma(std::u16string(120, u'題'), u"a", filler));
+    EXPECT_EQ(ReadTitle(dir.File("big.wma"), false), Utf16ToUtf8(std::u16string(120, u'題'))) << filler;
+  }
 }
 
 TEST(WmaTitleTest, TitleIsCutAt256Bytes) {
