@@ -105,8 +105,10 @@ TimeSignature ReduceTimeSignature(int rowsPerBar, int noteValue) {
 }
 
 uint32_t MicrosecondsPerQuarter(int32_t halfPeriod, int32_t noteValue) {
-  int64_t us = (static_cast<int64_t>(halfPeriod) * noteValue / 2) * 1000;
-  return static_cast<uint32_t>(std::clamp<int64_t>(us, 0, kMaxTempo));
+  // The milliseconds fit in 64 bits; their microseconds may not.
+  const int64_t ms = static_cast<int64_t>(halfPeriod) * noteValue / 2;
+  if (ms > kMaxTempo / 1000) return kMaxTempo;
+  return static_cast<uint32_t>(std::max<int64_t>(ms * 1000, 0));
 }
 
 std::string BuildSmf(const Score& s, const SoundSettings& settings) {

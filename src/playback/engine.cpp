@@ -81,7 +81,7 @@ ToothRect ToothOf(const RollGeometry& g, int32_t column, int32_t columnCount) {
   ToothRect t;
   t.x0 = g.RollLeft - Round(cs / 2 - column * cs) + 2;
   t.x1 = g.RollLeft - Round(cs / 2 - column * cs - cs) - 1;
-  t.y1 = columnCount > 0 ? g.ToothMax - column * g.ToothRange / columnCount : g.ToothMax;
+  t.y1 = columnCount > 0 ? g.ToothMax - static_cast<int>(int64_t{column} * g.ToothRange / columnCount) : g.ToothMax;
   return t;
 }
 
@@ -229,7 +229,8 @@ void PlaybackEngine::DrawComb() {
     };
     line(Round(g.ColumnScale / 2) + g.RollLeft, g.ToothMax);
     for (int32_t q = 1; q <= columns; ++q)
-      line(Round(q * g.ColumnScale + g.ColumnScale / 2) + g.RollLeft, g.ToothMax - q * g.ToothRange / columns);
+      line(Round(q * g.ColumnScale + g.ColumnScale / 2) + g.RollLeft,
+           g.ToothMax - static_cast<int>(int64_t{q} * g.ToothRange / columns));
   }
   display_.ShowComb(CombSnapshot());
 }

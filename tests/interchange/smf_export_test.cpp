@@ -72,6 +72,13 @@ TEST(SmfExport, TempoBytes) {
   EXPECT_EQ(MicrosecondsPerQuarter(5, 3), 7000u);  // (15 div 2) * 1000
   EXPECT_EQ(MicrosecondsPerQuarter(33554, 1), 16777000u);
   EXPECT_EQ(MicrosecondsPerQuarter(20000, 4), 16777215u);  // held to three bytes
+  // The largest values a file may give: their microseconds pass 64 bits.
+  EXPECT_EQ(MicrosecondsPerQuarter(1000000000, 1800000000), 16777215u);
+  Score s = MakeSong({60}, {{1}});
+  s.HalfPeriod = 1000000000;
+  s.NoteValue = 1800000000;
+  const std::string f = BuildSmf(s, SoundSettings{});
+  EXPECT_NE(f.find(std::string("\xFF\x51\x03\xFF\xFF\xFF", 6)), std::string::npos);
 }
 
 TEST(SmfExport, WholeFileOfASmallSongWithoutStopDelay) {

@@ -231,6 +231,8 @@ TEST(EngineTick, RollMovesHalfARowPerTickAndTeethLight) {
   EXPECT_EQ(comb.At(t2.x1, t2.y1), kCombStruckColour);
   EXPECT_EQ(comb.At(t1.x0, 0), kCombRestColour);
   EXPECT_EQ(comb.At(t2.x0, t2.y1 + 1), kCombRestColour);
+  // A letter line of fifty million columns: the last tooth is the shortest.
+  EXPECT_EQ(ToothOf(g, 50000000, 50000000).y1, g.ToothMax - g.ToothRange);
 }
 
 TEST(EngineTick, StopDelayReleasesAcrossTheWrap) {
