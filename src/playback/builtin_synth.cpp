@@ -2,8 +2,13 @@
 
 #include <fluidsynth.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <mutex>
+#include <vector>
+
+#include "playback/peak_limiter.h"
 
 namespace poronka {
 
@@ -27,10 +32,19 @@ void SilenceFluidLog() {
 
 }  // namespace
 
+// The ceiling of the output (-1 dBFS), the limiter's look-ahead (about
+// 0.7 ms) and its release (about 0.2 s), at 44.1 kHz.
+constexpr float kCeiling = 0.891f;
+constexpr int kLookAheadFrames = 32;
+constexpr int kReleaseFrames = 8820;
+
 struct BuiltInSynth::Parts {
   fluid_settings_t* settings = nullptr;
   fluid_synth_t* synth = nullptr;
   fluid_audio_driver_t* driver = nullptr;
+  // Used by one thread only: the audio driver's, or the caller of Render.
+  PeakLimiter limiter{kCeiling, kLookAheadFrames, kReleaseFrames};
+  std::vector<float> left, right;
   ~Parts() {
     if (driver) delete_fluid_audio_driver(driver);
     if (synth) delete_fluid_synth(synth);
@@ -72,7 +86,7 @@ std::unique_ptr<BuiltInSynth> BuiltInSynth::Create(const Options& options, std::
   if (options.realTime) {
     for (const char* driver : {"pulseaudio", "alsa", "jack"}) {
       fluid_settings_setstr(p.settings, "audio.driver", driver);
-      p.driver = new_fluid_audio_driver(p.settings, p.synth);
+      p.driver = new_fluid_audio_driver2(p.settings, &BuiltInSynth::PlayBlock, &p);
       if (p.driver) {
         s->driverName_ = driver;
         break;
@@ -115,8 +129,24 @@ void BuiltInSynth::Reset() {
   }
 }
 
+int BuiltInSynth::PlayBlock(void* data, int len, int, float*[], int nout, float* out[]) {
+  Parts& p = *static_cast<Parts*>(data);
+  if (nout < 2) return FLUID_FAILED;
+  if (fluid_synth_write_float(p.synth, len, out[0], 0, 1, out[1], 0, 1) != FLUID_OK) return FLUID_FAILED;
+  p.limiter.Process(out[0], out[1], len);
+  return FLUID_OK;
+}
+
 void BuiltInSynth::Render(int16_t* interleaved, int frames) {
-  fluid_synth_write_s16(parts_->synth, frames, interleaved, 0, 2, interleaved, 1, 2);
+  Parts& p = *parts_;
+  p.left.resize(static_cast<size_t>(std::max(frames, 0)));
+  p.right.resize(p.left.size());
+  fluid_synth_write_float(p.synth, frames, p.left.data(), 0, 1, p.right.data(), 0, 1);
+  p.limiter.Process(p.left.data(), p.right.data(), frames);
+  for (int i = 0; i < frames; ++i) {
+    interleaved[2 * i] = static_cast<int16_t>(std::lrint(std::clamp(p.left[i], -1.0f, 1.0f) * 32767.0f));
+    interleaved[2 * i + 1] = static_cast<int16_t>(std::lrint(std::clamp(p.right[i], -1.0f, 1.0f) * 32767.0f));
+  }
 }
 
 double BuiltInSynth::BufferLatencyMs() const {

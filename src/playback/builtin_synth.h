@@ -22,7 +22,8 @@ class BuiltInSynth : public MidiDevice {
     std::string soundFont;  // empty: DefaultSoundFont()
     bool realTime = true;   // false: no audio driver, Render() pulls samples
     double sampleRate = 44100;
-    double gain = 0.8;      // FluidSynth's own default (0.2) is whisper-quiet
+    double gain = 0.8;      // FluidSynth's own default (0.2) is whisper-quiet; a
+                            // limiter keeps dense rows below full scale
     int periodSize = 256;   // frames per audio period (real time)
     int periods = 3;
     // Voices sounding at once. The music box rings for many seconds in the
@@ -48,6 +49,8 @@ class BuiltInSynth : public MidiDevice {
   struct Parts;
 
  private:
+  // The real-time driver's callback: renders a block and limits it.
+  static int PlayBlock(void* data, int len, int nfx, float* fx[], int nout, float* out[]);
   BuiltInSynth() = default;
   Options options_;
   std::string driverName_;

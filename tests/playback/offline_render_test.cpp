@@ -1,10 +1,15 @@
 #include <gtest/gtest.h>
 #include <sndfile.h>
 
+#include <algorithm>
+#include <cmath>
 #include <filesystem>
+
+#include "core/mbt.h"
 
 #include "playback/audio_file.h"
 #include "playback/offline_render.h"
+#include "playback/peak_limiter.h"
 #include "support/test_support.h"
 
 namespace poronka {
@@ -74,6 +79,81 @@ TEST(OfflineRender, StreamsBoundedBlocksAndCancels) {
   CountingSink stopped;
   EXPECT_EQ(RenderSong(s, job, stopped, [](int64_t, int64_t) { return false; }, error), RenderResult::Cancelled);
   EXPECT_EQ(stopped.blocks, 1);
+}
+
+// The loudest sample and how many samples sit at full scale.
+class LevelSink : public AudioSink {
+ public:
+  bool Write(const int16_t* interleaved, int64_t frames) override {
+    for (int64_t i = 0; i < frames * kRenderChannels; ++i) {
+      const int v = std::abs(static_cast<int>(interleaved[i]));
+      peak = std::max(peak, v);
+      if (v >= 32767) ++clipped;
+    }
+    return true;
+  }
+  double PeakDb() const { return 20 * std::log10(std::max(peak, 1) / 32768.0); }
+  int peak = 0;
+  long clipped = 0;
+};
+
+TEST(PeakLimiter, QuietSignalsPassDelayedAndPeaksStayUnderTheCeiling) {
+  PeakLimiter limiter(0.5f, 4, 100);
+  std::vector<float> l(64), r(64);
+  for (int i = 0; i < 64; ++i) l[i] = r[i] = i < 32 ? 0.25f * std::sin(i * 0.3f) : (i == 40 ? -2.0f : 0.1f);
+  const std::vector<float> in = l;
+  limiter.Process(l.data(), r.data(), 20);  // in two blocks
+  limiter.Process(l.data() + 20, r.data() + 20, 44);
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(l[i], 0.0f);
+  for (int i = 4; i < 36; ++i) EXPECT_FLOAT_EQ(l[i], in[i - 4]) << i;  // untouched until the peak is near
+  EXPECT_FLOAT_EQ(l[44], -0.5f);  // the peak itself
+  for (int i = 0; i < 64; ++i) EXPECT_LE(std::fabs(l[i]), 0.5f) << i;
+  EXPECT_LT(l[63], 0.1f);  // still recovering
+}
+
+TEST(OfflineRender, DensestRowsNeverClipWhileSongsKeepTheirLevel) {
+  // Sixteen rows of fifteen notes each, struck every 125 ms across three
+  // octaves, through several programs.
+  Score dense;
+  dense.HalfPeriod = 62;
+  dense.NoteValue = 8;
+  dense.RowsPerBar = 8;
+  dense.OctaveLine = std::u16string(12, u'4') + std::u16string(12, u'5') + std::u16string(12, u'6');
+  dense.LetterLine = u"CcDdEFfGgAaBCcDdEFfGgAaBCcDdEFfGgAaB";
+  DeriveColumnPitches(dense);
+  dense.RowCount = 16;
+  dense.RowNotes.assign(17, RowSlots{});
+  for (int r = 1; r <= 16; ++r) {
+    std::vector<int32_t> columns;
+    for (int k = 0; k < 15; ++k) columns.push_back(1 + (r + k * 5) % 36);
+    std::sort(columns.begin(), columns.end());
+    dense.RowNotes[r] = RowFromColumns(columns);
+  }
+  dense.MaxSlot = 15;
+  std::string error;
+  for (int program : {10, 0, 19, 80}) {
+    RenderJob job;
+    job.rows = 16;
+    job.settings.Program = program;
+    LevelSink sink;
+    ASSERT_EQ(RenderSong(dense, job, sink, {}, error), RenderResult::Ok) << error;
+    EXPECT_EQ(sink.clipped, 0) << program;
+    EXPECT_GT(sink.PeakDb(), -12) << program;
+  }
+  for (const char* song : {"examples/kirakira.mbt"}) {
+    Score s;
+    s.FileName = testing::SourcePath(song);
+    RecordingMessages msgs;
+    LoadHooks hooks;
+    ASSERT_EQ(ReadMbt(s, msgs, hooks), MbtLoad::Ok);
+    RenderJob job;
+    job.rows = 64;
+    LevelSink sink;
+    ASSERT_EQ(RenderSong(s, job, sink, {}, error), RenderResult::Ok) << error;
+    EXPECT_EQ(sink.clipped, 0) << song;
+    EXPECT_GT(sink.PeakDb(), -12) << song;
+    EXPECT_LT(sink.PeakDb(), -1) << song;
+  }
 }
 
 TEST(OfflineRender, FilesAreCompleteOrNotThereAtAll) {
