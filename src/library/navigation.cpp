@@ -60,6 +60,41 @@ std::optional<int> ParseEntryIndex(const std::string& text) {
   return n;
 }
 
+// Counts the calls into Navigation; when the outermost one ends, the
+// requests that waited for its load run in the order they came.
+class Navigation::Operation {
+ public:
+  explicit Operation(Navigation& n) : n_(n) { ++n_.depth_; }
+  ~Operation() {
+    if (--n_.depth_ > 0) return;
+    while (!n_.waiting_.empty()) {
+      std::function<void()> next = std::move(n_.waiting_.front());
+      n_.waiting_.pop_front();
+      next();
+    }
+  }
+  Operation(const Operation&) = delete;
+  Operation& operator=(const Operation&) = delete;
+
+ private:
+  Navigation& n_;
+};
+
+bool Navigation::WaitForLoad(std::function<void()> request) {
+  if (loading_ == 0) return false;
+  waiting_.push_back(std::move(request));
+  return true;
+}
+
+void Navigation::Load(FileKind kind, const std::string& positionText) {
+  struct Running {
+    int& n;
+    explicit Running(int& count) : n(count) { ++n; }
+    ~Running() { --n; }
+  } running(loading_);
+  host_.LoadSong(kind, positionText);
+}
+
 bool Navigation::Loaded() const { return host_.TitleText() != kDataErrorTitle; }
 
 bool Navigation::ConfirmReplace(const std::string& path) {
@@ -71,6 +106,8 @@ bool Navigation::ConfirmReplace(const std::string& path) {
 }
 
 void Navigation::OpenChosenFile(const std::string& path) {
+  if (WaitForLoad([this, path] { OpenChosenFile(path); })) return;
+  Operation operation(*this);
   if (path.empty()) return;
   if (!ConfirmReplace(path)) return;
   host_.Repaint();
@@ -80,10 +117,12 @@ void Navigation::OpenChosenFile(const std::string& path) {
     return;
   }
   host_.SetFileName(path);
-  host_.LoadSong(kind, "");
+  Load(kind, "");
 }
 
 void Navigation::DropFiles(const std::vector<std::string>& paths) {
+  if (WaitForLoad([this, paths] { DropFiles(paths); })) return;
+  Operation operation(*this);
   if (paths.empty()) return;
   bool wasRunning = false;
   if (host_.Mode() != PlayerMode::Stopped) {
@@ -102,46 +141,54 @@ void Navigation::DropFiles(const std::vector<std::string>& paths) {
     return;
   }
   host_.SetFileName(path);
-  host_.LoadSong(kind, "");
+  Load(kind, "");
   if (wasRunning && Loaded()) host_.StartPlayback();
 }
 
 void Navigation::OpenCommandLineFile(const std::string& path) {
+  if (WaitForLoad([this, path] { OpenCommandLineFile(path); })) return;
+  Operation operation(*this);
   if (path.empty()) return;
   host_.SetFileName(path);
   FileKind kind = KindOfFile(path);
   // Only ".PKL" goes to the playlist at start; anything else that is not a
   // score or MIDI file (".MBL" included) is media.
   if (kind == FileKind::Playlist) kind = FileKind::Media;
-  host_.LoadSong(kind, "");
+  Load(kind, "");
 }
 
 void Navigation::OpenHandedOverFile(const std::string& path) {
+  if (WaitForLoad([this, path] { OpenHandedOverFile(path); })) return;
+  Operation operation(*this);
   if (path.empty() || !ConfirmReplace(path)) return;
   if (host_.Mode() != PlayerMode::Stopped) host_.StopPlayback();
   OpenCommandLineFile(path);
 }
 
 void Navigation::LoadFirstPlaylistEntry() {
+  if (WaitForLoad([this] { LoadFirstPlaylistEntry(); })) return;
+  Operation operation(*this);
   if (host_.PlaylistCount() <= 0) return;
   const std::string path = host_.PlaylistPath(0);
   host_.SetFileName(path);
   if (path.empty()) return;
   host_.MarkFirstEntry();
-  host_.LoadSong(KindOfFile(path), "1");
+  Load(KindOfFile(path), "1");
 }
 
 void Navigation::PlayEntry(int n) {
+  if (WaitForLoad([this, n] { PlayEntry(n); })) return;
+  Operation operation(*this);
   if (n < 0 || n >= host_.PlaylistCount()) return;
   const std::string path = host_.PlaylistPath(n);
   host_.SetFileName(path);
   const std::string position = std::to_string(n + 1);
   if (host_.Mode() == PlayerMode::Playing) {
     host_.StopPlayback();
-    host_.LoadSong(KindOfFile(path), position);
+    Load(KindOfFile(path), position);
     if (host_.StartEnabled() && Loaded()) host_.StartPlayback();
   } else {
-    host_.LoadSong(KindOfFile(path), position);
+    Load(KindOfFile(path), position);
     if (host_.PauseEnabled() && Loaded()) host_.StartPlayback();
   }
 }
@@ -158,6 +205,8 @@ bool Navigation::StepDiscTrack(int delta) {
 }
 
 void Navigation::Next() {
+  if (WaitForLoad([this] { Next(); })) return;
+  Operation operation(*this);
   if (StepDiscTrack(+1)) return;
   const auto n = NextEntryIndex(host_.PlaylistCount(), host_.CurrentEntry());
   if (!n) return;
@@ -167,6 +216,8 @@ void Navigation::Next() {
 }
 
 void Navigation::Previous() {
+  if (WaitForLoad([this] { Previous(); })) return;
+  Operation operation(*this);
   if (StepDiscTrack(-1)) return;
   const auto n = PreviousEntryIndex(host_.PlaylistCount(), host_.CurrentEntry());
   if (!n) return;
@@ -176,6 +227,8 @@ void Navigation::Previous() {
 }
 
 void Navigation::SignalChanged(const std::string& text) {
+  if (WaitForLoad([this, text] { SignalChanged(text); })) return;
+  Operation operation(*this);
   if (text.empty()) return;
   if (host_.Mode() == PlayerMode::Playing) host_.StopPlayback();
   const int count = host_.PlaylistCount();
@@ -198,12 +251,14 @@ void Navigation::SignalChanged(const std::string& text) {
 }
 
 void Navigation::NextTimerFired() {
+  if (WaitForLoad([this] { NextTimerFired(); })) return;
+  Operation operation(*this);
   host_.DisableNextTimer();
   const int n = host_.CurrentEntry();
   if (n < 0 || n >= host_.PlaylistCount()) return;
   const std::string path = host_.PlaylistPath(n);
   host_.SetFileName(path);
-  host_.LoadSong(KindOfFile(path), std::to_string(n + 1));
+  Load(KindOfFile(path), std::to_string(n + 1));
   if (host_.StartEnabled() && Loaded()) host_.StartPlayback();
 }
 

@@ -6,6 +6,8 @@
 // thread.
 #pragma once
 
+#include <deque>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -135,8 +137,20 @@ class Navigation {
   // is on screen. true: go on.
   bool ConfirmReplace(const std::string& path);
 
+  // A load is running (its events may call in here).
+  bool LoadRunning() const { return loading_ > 0; }
+
  private:
+  // Loads run one at a time. A long load lets pending events run, so a drop
+  // or a timer may ask for another song in the middle of it: such a request
+  // waits, and runs once the operation that is loading has finished.
+  class Operation;
+  bool WaitForLoad(std::function<void()> request);
+  void Load(FileKind kind, const std::string& positionText);
   bool StepDiscTrack(int delta);
+  int loading_ = 0;
+  int depth_ = 0;
+  std::deque<std::function<void()>> waiting_;
 
   NavigationHost& host_;
 };

@@ -1,0 +1,80 @@
+// A long load lets pending events run; a song asked for by one of them (a
+// drop, the next-song timer) must wait until the load has finished.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QMetaObject>
+
+#include "core/mbt.h"
+#include "playback/ui/player_window.h"
+#include "support/test_support.h"
+
+namespace poronka::ui {
+namespace {
+
+// A song of `rows` rows with notes in slots 0 .. notes - 1 of every row.
+std::string Song(const std::string& title, int rows, int notes) {
+  Score s;
+  s.Title = title;
+  s.HalfPeriod = 100;
+  s.RowsPerBar = 4;
+  s.NoteValue = 4;
+  s.OctaveLine = std::u16string(20, u'5');
+  s.LetterLine = std::u16string(20, u'C');
+  DeriveColumnPitches(s);
+  s.RowCount = rows;
+  std::vector<int32_t> columns;
+  for (int c = 1; c <= notes; ++c) columns.push_back(c);
+  s.RowNotes.assign(static_cast<size_t>(rows) + 1, RowFromColumns(columns));
+  return MbtBytes(s);
+}
+
+class LoadNestingTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    midi.ports = {{"Fake Synth"}};
+    PlayerServices s;
+    s.score = &score;
+    s.settings = &settings;
+    s.playlist = &playlist;
+    s.midiSystem = &midi;
+    s.systemSettings = &system;
+    s.timer = &timer;
+    s.messages = &msgs;
+    s.ppi = 120;
+    s.quitOnClose = false;
+    s.executableDir = PORONKA_BINARY_DIR;
+    player = std::make_unique<TFPoron>(std::move(s));
+    testing::WriteBytes(dir.File("long.mbt"), Song("Long", 6000, 15));
+    testing::WriteBytes(dir.File("short.mbt"), Song("Short", 3, 1));
+  }
+
+  Score score;
+  SoundSettings settings;
+  PlaylistState playlist;
+  FakeMidiSystem midi;
+  EnvironmentSystemSettings system;
+  ManualTimer timer;
+  RecordingMessages msgs;
+  std::unique_ptr<TFPoron> player;
+  testing::TempDir dir;
+};
+
+TEST_F(LoadNestingTest, ADropDuringALongLoadLoadsAfterIt) {
+  // The drop's queued call is delivered by the long load's event processing.
+  const std::string shortSong = dir.File("short.mbt");
+  QMetaObject::invokeMethod(
+      player.get(), [&] { player->Nav().DropFiles({shortSong}); }, Qt::QueuedConnection);
+  player->Nav().OpenChosenFile(dir.File("long.mbt"));
+  QApplication::processEvents();
+  EXPECT_EQ(score.FileName, shortSong);
+  EXPECT_EQ(score.Title, "Short");
+  EXPECT_EQ(score.RowCount, 3);
+  EXPECT_EQ(score.RowNotes.size(), 4u);
+  EXPECT_EQ(score.MaxSlot, 0);
+  EXPECT_FALSE(player->Nav().LoadRunning());
+  EXPECT_TRUE(msgs.entries.empty()) << msgs.Texts().front();
+}
+
+}  // namespace
+}  // namespace poronka::ui
