@@ -115,4 +115,35 @@ void BM_CliDumpPeakMemory(benchmark::State& state) {
 }
 BENCHMARK(BM_CliDumpPeakMemory)->Unit(benchmark::kMillisecond)->Iterations(3);
 
+// A 100 MB file without a single line end, read in the process and by
+// `poronka-cli dump` (peak memory of the child; goal: under 1 s and 150 MB).
+void BM_HundredMegabytesWithoutLineEnds(benchmark::State& state) {
+  const std::string path = "/tmp/poronka-bench-nolines-" + std::to_string(getpid()) + ".mbt";
+  if (!WriteFileAtomically(path, std::string(100000000, 'x'))) {
+    state.SkipWithError("cannot write the file");
+    return;
+  }
+  for (auto _ : state) {
+    Score s;
+    s.FileName = path;
+    RecordingMessages msgs;
+    LoadHooks hooks;
+    benchmark::DoNotOptimize(ReadMbt(s, msgs, hooks));
+  }
+  const std::string cli = std::string(PORONKA_BINARY_DIR) + "/poronka-cli";
+  const pid_t pid = fork();
+  if (pid == 0) {
+    freopen("/dev/null", "w", stdout);
+    freopen("/dev/null", "w", stderr);
+    execl(cli.c_str(), cli.c_str(), "dump", path.c_str(), static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  int status = 0;
+  struct rusage ru {};
+  wait4(pid, &status, 0, &ru);
+  state.counters["dump_peak_MB"] = ru.ru_maxrss / 1024.0;
+  std::remove(path.c_str());
+}
+BENCHMARK(BM_HundredMegabytesWithoutLineEnds)->Unit(benchmark::kMillisecond)->Iterations(3);
+
 }  // namespace

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <algorithm>
 #include <new>
 
 #include "core/atomic_file.h"
@@ -21,21 +22,28 @@ bool ReadWholeFile(const std::string& path, std::string& bytes, uint64_t maxByte
   struct stat st {};
   bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && static_cast<uint64_t>(st.st_size) <= maxBytes;
   try {
-    if (ok) bytes.reserve(static_cast<size_t>(st.st_size));
-    char buf[1 << 16];
+    // Straight into the string; what a file that grows while it is read
+    // adds comes through a small buffer and must stay within the limit.
+    if (ok) bytes.resize(static_cast<size_t>(st.st_size));
+    size_t done = 0;
+    char more[1 << 16];
     while (ok) {
-      const ssize_t n = ::read(fd, buf, sizeof buf);
+      const bool inPlace = done < bytes.size();
+      const ssize_t n = inPlace ? ::read(fd, bytes.data() + done, bytes.size() - done) : ::read(fd, more, sizeof more);
       if (n < 0) {
-        if (errno == EINTR) continue;
-        ok = false;
+        if (errno != EINTR) ok = false;
       } else if (n == 0) {
         break;
-      } else if (bytes.size() + static_cast<size_t>(n) > maxBytes) {
-        ok = false;  // grew past the limit while being read
+      } else if (inPlace) {
+        done += static_cast<size_t>(n);
+      } else if (done + static_cast<size_t>(n) > maxBytes) {
+        ok = false;
       } else {
-        bytes.append(buf, static_cast<size_t>(n));
+        bytes.append(more, static_cast<size_t>(n));
+        done = bytes.size();
       }
     }
+    bytes.resize(done);
   } catch (const std::bad_alloc&) {
     ok = false;
   }

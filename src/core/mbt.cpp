@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <new>
 #include <optional>
 #include <stdexcept>
@@ -30,9 +31,8 @@ class LineReader {
   explicit LineReader(std::string_view text) : text_(text) {}
   bool Next(std::string_view& line) {
     if (pos_ >= text_.size()) return false;
-    size_t start = pos_;
-    size_t end = start;
-    while (end < text_.size() && text_[end] != '\n' && text_[end] != '\r') ++end;
+    const size_t start = pos_;
+    const size_t end = std::min(Find('\n', lf_), Find('\r', cr_));
     line = text_.substr(start, end - start);
     pos_ = end;
     if (pos_ < text_.size()) {
@@ -49,8 +49,19 @@ class LineReader {
   }
 
  private:
+  // The next `c` at or after the current position (the end when there is
+  // none); `cached` keeps the last one found, so each byte is searched once.
+  size_t Find(char c, size_t& cached) const {
+    if (cached == kUnknown || (cached < pos_ && cached != text_.size())) {
+      const void* hit = std::memchr(text_.data() + pos_, c, text_.size() - pos_);
+      cached = hit ? static_cast<size_t>(static_cast<const char*>(hit) - text_.data()) : text_.size();
+    }
+    return cached;
+  }
+  static constexpr size_t kUnknown = static_cast<size_t>(-1);
   std::string_view text_;
   size_t pos_ = 0;
+  mutable size_t lf_ = kUnknown, cr_ = kUnknown;
 };
 
 bool IsBlank(char16_t c) { return c <= u' '; }
