@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
+#include <utility>
 
 #include "library/app_paths.h"
 #include "support/test_support.h"
@@ -33,6 +35,7 @@ class FakePlayer : public NavigationHost {
     static const char* names[] = {"score", "midi", "playlist", "media"};
     log.push_back(std::string("load ") + names[static_cast<int>(kind)] + " " + fileName + " [" +
                   position + "]");
+    if (duringLoad) std::exchange(duringLoad, nullptr)();  // events let through by the load
     if (fileName.find("bad") != std::string::npos) {
       // The data-error state stops playback.
       mode = PlayerMode::Stopped;
@@ -73,6 +76,7 @@ class FakePlayer : public NavigationHost {
   std::string fileName, title = "データがありません";
   std::vector<std::string> paths, log;
   int current = -1, tracks = 0, track = 0;
+  std::function<void()> duringLoad;
 };
 
 TEST(FileKinds, ByExtensionWithoutRegardToCase) {
@@ -315,6 +319,16 @@ TEST_F(ThreeEntries, AutomaticAdvanceMovesMarkerThenTimerLoadsAndStarts) {
   nav.NextTimerFired();
   EXPECT_FALSE(p.timerOn);
   EXPECT_EQ(p.log, (std::vector<std::string>{"load score /p/a.mbt [1]", "start"}));
+}
+
+TEST_F(ThreeEntries, ADropDuringTheTimersLoadWaitsForIt) {
+  p.current = 0;
+  p.duringLoad = [this] { nav.DropFiles({"/d/x.mbt"}); };
+  nav.NextTimerFired();
+  EXPECT_EQ(p.log, (std::vector<std::string>{"load score /p/a.mbt [1]", "start", "stop", "load score /d/x.mbt []",
+                                             "start"}));
+  EXPECT_EQ(p.fileName, "/d/x.mbt");
+  EXPECT_FALSE(nav.LoadRunning());
 }
 
 TEST_F(ThreeEntries, AutomaticAdvanceCancelReplaysTheEndedSong) {
