@@ -201,7 +201,8 @@ MbtLoad ReadMbtBytes(Score& s, std::string_view bytes, Messages& msgs, LoadHooks
     if (StartsWithNoCase(line, "+Line")) {
       auto v = ToInt(Trim(Mid(line, 6, 3)));
       if (!v) return Fail(MbtLoad::IoError, msgs, hooks, false);
-      s.PreRows = *v;
+      // A negative pre-count has no label or save form: it reads as none.
+      s.PreRows = std::max(*v, 0);
       collectingTitle = false;
     }
     if (StartsWithNoCase(line, "%PL")) {
@@ -226,7 +227,8 @@ MbtLoad ReadMbtBytes(Score& s, std::string_view bytes, Messages& msgs, LoadHooks
   std::u16string letterLine = Decode(in.NextOrEmpty());
   for (const auto& t : timing)
     if (!t) return Fail(MbtLoad::IoError, msgs, hooks, false);
-  s.OctaveLine = octaveLine;
+  // The letter line gives the columns; octave digits past it belong to none.
+  s.OctaveLine = octaveLine.substr(0, std::min(octaveLine.size(), letterLine.size()));
   s.LetterLine = letterLine;
   // The bar adjustment pass reads every line up to the letter line, so a
   // pitch line that begins with "%PL" counts too.
