@@ -70,17 +70,18 @@ bool Navigation::ConfirmReplace(const std::string& path) {
   return ok;
 }
 
-void Navigation::OpenChosenFile(const std::string& path) {
-  if (path.empty()) return;
-  if (!ConfirmReplace(path)) return;
+bool Navigation::OpenChosenFile(const std::string& path) {
+  if (path.empty()) return false;
+  if (!ConfirmReplace(path)) return false;
   host_.Repaint();
   const FileKind kind = KindOfFile(path);
   if (kind == FileKind::Playlist) {
     host_.Msgs().ShowInformation(kPlaylistInOpenDialogMessage);
-    return;
+    return false;
   }
   host_.SetFileName(path);
   host_.LoadSong(kind, "");
+  return true;
 }
 
 void Navigation::DropFiles(const std::vector<std::string>& paths) {
