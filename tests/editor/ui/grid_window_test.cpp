@@ -347,8 +347,8 @@ TEST_F(GridWindow, TestPlayBoxLeavesThePlayingCellVisible) {
   MakeNewSong(score);
   score.HalfPeriod = 25;  // a row every 50 ms
   Open();
-  ClickCell(5, 40);
-  ClickCell(5, 40);
+  ClickCell(18, 40);  // a column in the middle of the window
+  ClickCell(18, 40);
   WhenModalShows<TfrmIOBox>([&](TfrmIOBox* box) {
     QTableView* g = win->Grid();
     for (int i = 0; i < 3; ++i) {
