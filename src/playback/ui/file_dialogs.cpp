@@ -25,6 +25,11 @@ ProgramFileDialog::ProgramFileDialog(QWidget* parent, Kind kind, const QString& 
     : QFileDialog(parent, caption), filters_(std::move(filters)), fallbackSuffix_(fallbackSuffix) {
   setOption(QFileDialog::DontUseNativeDialog, true);
   setOption(QFileDialog::HideNameFilterDetails, true);
+  // Files by name only: the detail columns (kind, size, date) come from the
+  // system locale, not from the Japanese texts.
+  setViewMode(QFileDialog::List);
+  for (const char* name : {"listModeButton", "detailModeButton"})
+    if (QWidget* b = findChild<QWidget*>(name)) b->hide();
   switch (kind) {
     case Kind::Open:
       setFileMode(QFileDialog::ExistingFile);

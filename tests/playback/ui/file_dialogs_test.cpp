@@ -84,9 +84,16 @@ Seen Look(const std::function<void()>& open, const QString& folder = {}) {
       if (!b->text().isEmpty()) s.texts << b->text();
       if (!b->toolTip().isEmpty()) s.texts << b->toolTip();
     }
-    if (auto* tree = d->findChild<QTreeView*>("treeView"); tree && tree->isVisible())
-      for (int c = 0; c < tree->model()->columnCount(); ++c)
-        if (!tree->isColumnHidden(c)) s.texts << tree->model()->headerData(c, Qt::Horizontal).toString();
+    // Column titles and what the columns besides the name show.
+    if (auto* tree = d->findChild<QTreeView*>("treeView"); tree && tree->isVisible()) {
+      QAbstractItemModel* m = tree->model();
+      for (int c = 0; c < m->columnCount(); ++c) {
+        if (tree->isColumnHidden(c)) continue;
+        s.texts << m->headerData(c, Qt::Horizontal).toString();
+        for (int r = 0; c > 0 && r < m->rowCount(tree->rootIndex()); ++r)
+          s.texts << m->index(r, c, tree->rootIndex()).data().toString();
+      }
+    }
     auto* types = d->findChild<QComboBox*>("fileTypeCombo");
     for (int i = 0; i < types->count(); ++i) s.filters << types->itemText(i);
     if (!folder.isEmpty()) {
