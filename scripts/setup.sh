@@ -12,6 +12,7 @@ packages=(
   librsvg2-bin desktop-file-utils appstream shared-mime-info xdg-utils libfile-mimeinfo-perl
   man-db dpkg-dev
   libsndfile1-dev poppler-utils
+  openbox xdotool
 )
 missing=()
 for p in "${packages[@]}"; do

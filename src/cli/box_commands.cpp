@@ -186,8 +186,8 @@ int RunStrip(const std::vector<std::string>& args, std::ostream&, std::ostream& 
   return kOk;
 }
 
-const Command kFit("fit", &RunFit);
-const Command kStrip("strip", &RunStrip);
+const Command kFit("fit", &RunFit, "fit INPUT --box NAME|FILE [--json] [--mm-per-row X] [--transpose K]");
+const Command kStrip("strip", &RunStrip, "strip INPUT OUT.svg|OUT.pdf --box NAME|FILE [--paper a4|letter] [--landscape] ...");
 
 }  // namespace
 }  // namespace poronka::cli

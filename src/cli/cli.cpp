@@ -1,8 +1,10 @@
 #include "cli/cli.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <sstream>
 
+#include "cli/edit_command.h"
 #include "core/file_io.h"
 #include "core/mbt.h"
 #include "core/text_codec.h"
@@ -18,14 +20,17 @@ namespace {
 const Command* g_commands = nullptr;
 }  // namespace
 
-Command::Command(const char* n, RunFn r) : name(n), run(r), next(g_commands) { g_commands = this; }
+Command::Command(const char* n, RunFn r, const char* s) : name(n), run(r), synopsis(s), next(g_commands) {
+  g_commands = this;
+}
 const Command* FirstCommand() { return g_commands; }
 
 namespace {
 
-const char* const kUsageText =
+const char* const kConvertUsage =
     "usage: poronka-cli convert INPUT OUTPUT [options]\n"
-    "       poronka-cli dump INPUT [options]\n"
+    "       poronka-cli dump INPUT [options]\n";
+const char* const kOptionsUsage =
     "INPUT: .mbt or .mid; OUTPUT: .mbt, .mid or .mld\n"
     "options: --program N  --bank K  --pan N  --reverb N  --chorus N  --modulation N\n"
     "         --stop-delay N  --channels LIST  --no-pitch-adjust  --date YYYYMMDD\n";
@@ -171,7 +176,7 @@ int LoadInput(const std::string& path, const Options& o, Score& s, int& keyShift
     keyShift = r.keyShift;
     return r.status == SmfImportStatus::Ok ? kOk : kFailed;
   }
-  err << "poronka-cli: unsupported input type: " << path << "\n" << kUsageText;
+  err << "poronka-cli: unsupported input type: " << path << "\n" << UsageText();
   return kUsage;
 }
 
@@ -195,14 +200,14 @@ int SaveOutput(const std::string& path, const Options& o, Score& s, StderrMessag
         err << "poronka-cli: bad value for --bank: program " << o.program << " has "
             << (entries == 0 ? std::string("no variation list")
                              : "variations 0.." + std::to_string(entries - 1))
-            << "\n" << kUsageText;
+            << "\n" << UsageText();
         return kUsage;
       }
       return SaveSmf(s, settings, msgs) ? kOk : kFailed;
     }
     return SaveMfi(s, settings, msgs, o.date) ? kOk : kFailed;
   }
-  err << "poronka-cli: unsupported output type: " << path << "\n" << kUsageText;
+  err << "poronka-cli: unsupported output type: " << path << "\n" << UsageText();
   return kUsage;
 }
 
@@ -244,9 +249,21 @@ std::string DumpJson(const Score& s, int keyShift, const std::vector<std::string
   return o.str();
 }
 
+std::string UsageText() {
+  std::vector<const Command*> commands;
+  for (const Command* c = FirstCommand(); c; c = c->next) commands.push_back(c);
+  std::sort(commands.begin(), commands.end(),
+            [](const Command* a, const Command* b) { return std::string(a->name) < b->name; });
+  std::string text = kConvertUsage;
+  for (const Command* c : commands) text += std::string("       poronka-cli ") + c->synopsis + "\n";
+  text += kOptionsUsage;
+  text += EditOperationsUsage();
+  return text;
+}
+
 int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
   if (args.empty()) {
-    err << kUsageText;
+    err << UsageText();
     return kUsage;
   }
   const std::string& cmd = args[0];
@@ -255,19 +272,19 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     if (cmd == c->name) return c->run(args, out, err);
   size_t operands = cmd == "convert" ? 2 : cmd == "dump" ? 1 : 0;
   if (operands == 0 || args.size() < 1 + operands) {
-    err << kUsageText;
+    err << UsageText();
     return kUsage;
   }
   Options opts;
   std::string error;
   if (!ParseOptions(args, 1 + operands, opts, error)) {
-    err << "poronka-cli: " << error << "\n" << kUsageText;
+    err << "poronka-cli: " << error << "\n" << UsageText();
     return kUsage;
   }
   if (cmd == "convert") {
     std::string e = OutputTypeError(args[2]);
     if (!e.empty()) {
-      err << e << kUsageText;
+      err << e << UsageText();
       return kUsage;
     }
   }

@@ -68,15 +68,19 @@ std::string DumpJson(const Score& s, int keyShift, const std::vector<std::string
 int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
 // A further command of the tool, defined in its own file as a static object:
-//   static const Command kDevices("devices", &RunDevices);
-// args[0] is the command's name.
+//   static const Command kDevices("devices", &RunDevices, "devices");
+// args[0] is the command's name; `synopsis` is its line of the usage text
+// (without the program's name).
 struct Command {
   using RunFn = int (*)(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
-  Command(const char* name, RunFn run);
+  Command(const char* name, RunFn run, const char* synopsis);
   const char* name;
   RunFn run;
+  const char* synopsis;
   const Command* next;
 };
 const Command* FirstCommand();
+// The tool's usage: every command, the edit operations included.
+std::string UsageText();
 
 }  // namespace poronka::cli

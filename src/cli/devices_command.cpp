@@ -25,7 +25,7 @@ int RunDevices(const std::vector<std::string>& args, std::ostream& out, std::ost
   return kOk;
 }
 
-const Command kDevices("devices", &RunDevices);
+const Command kDevices("devices", &RunDevices, "devices");
 
 }  // namespace
 }  // namespace poronka::cli

@@ -12,11 +12,10 @@ namespace {
 
 const EditOp* g_ops = nullptr;
 
-const char* const kEditUsage =
-    "usage: poronka-cli edit INPUT [OUTPUT] [--flats] --op OP [--op OP]... [options]\n"
-    "OP: toggle=R,C  copy=R1,C1,R2,C2  paste=R,C  undo  redo  new\n"
-    "    info=SPEED;RPB;NOTE;PRE;TITLE  and the row, bar, resolution and pitch operations\n"
-    "rows are score rows from 1 (RowCount + 1 is the spare row); columns are pitch columns from 1\n";
+const char* const kEditLine =
+    "usage: poronka-cli edit INPUT [OUTPUT] [--flats] --op OP [--op OP]... [options]\n";
+const char* const kEditNotes =
+    "         rows are score rows from 1 (RowCount + 1 is the spare row); columns are pitch columns from 1\n";
 
 bool ParseInt32(const std::string& text, int32_t& v) {
   if (text.empty() || text.size() > 9) return false;
@@ -38,7 +37,27 @@ bool ParseInt32(const std::string& text, int32_t& v) {
 
 }  // namespace
 
-EditOp::EditOp(const char* n, Fn f) : name(n), fn(f), next(g_ops) { g_ops = this; }
+EditOp::EditOp(const char* n, Fn f, const char* syntax) : name(n), fn(f), syntax(syntax), next(g_ops) {
+  g_ops = this;
+}
+
+const EditOp* FirstEditOp() { return g_ops; }
+
+std::string EditOperationsUsage() {
+  std::vector<const EditOp*> ops;
+  for (const EditOp* op = g_ops; op; op = op->next) ops.push_back(op);
+  std::sort(ops.begin(), ops.end(), [](const EditOp* a, const EditOp* b) { return std::string(a->name) < b->name; });
+  std::string text;
+  std::string line = "edit OP:";
+  for (const EditOp* op : ops) {
+    if (line.size() + 2 + std::string(op->syntax).size() > 78) {
+      text += line + "\n";
+      line = "        ";
+    }
+    line += std::string("  ") + op->syntax;
+  }
+  return text + line + "\n" + kEditNotes;
+}
 
 const EditOp* FindEditOp(const std::string& name) {
   for (const EditOp* op = g_ops; op; op = op->next)
@@ -205,13 +224,13 @@ bool OpInfo(EditRun& run, const std::string& arg, std::string& error) {
   return true;
 }
 
-const EditOp kToggle("toggle", &OpToggle);
-const EditOp kCopy("copy", &OpCopy);
-const EditOp kPaste("paste", &OpPaste);
-const EditOp kUndo("undo", &OpUndo);
-const EditOp kRedo("redo", &OpRedo);
-const EditOp kNew("new", &OpNew);
-const EditOp kInfo("info", &OpInfo);
+const EditOp kToggle("toggle", &OpToggle, "toggle=R,C");
+const EditOp kCopy("copy", &OpCopy, "copy=R1,C1,R2,C2");
+const EditOp kPaste("paste", &OpPaste, "paste=R,C");
+const EditOp kUndo("undo", &OpUndo, "undo");
+const EditOp kRedo("redo", &OpRedo, "redo");
+const EditOp kNew("new", &OpNew, "new");
+const EditOp kInfo("info", &OpInfo, "info=SPEED;RPB;NOTE;PRE;TITLE");
 
 }  // namespace
 
@@ -226,7 +245,7 @@ int RunEdit(const std::vector<std::string>& args, std::ostream& out, std::ostrea
       flats = true;
     } else if (a == "--op") {
       if (i + 1 >= args.size()) {
-        err << "poronka-cli: missing value for --op\n" << kEditUsage;
+        err << "poronka-cli: missing value for --op\n" << kEditLine << EditOperationsUsage();
         return kUsage;
       }
       const std::string& spec = args[++i];
@@ -234,7 +253,7 @@ int RunEdit(const std::vector<std::string>& args, std::ostream& out, std::ostrea
       const std::string name = spec.substr(0, eq);
       const EditOp* op = FindEditOp(name);
       if (!op) {
-        err << "poronka-cli: unknown edit operation: " << name << "\n" << kEditUsage;
+        err << "poronka-cli: unknown edit operation: " << name << "\n" << kEditLine << EditOperationsUsage();
         return kUsage;
       }
       ops.emplace_back(op, eq == std::string::npos ? "" : spec.substr(eq + 1));
@@ -247,24 +266,24 @@ int RunEdit(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     } else if (output.empty()) {
       output = a;
     } else {
-      err << "poronka-cli: too many operands\n" << kEditUsage;
+      err << "poronka-cli: too many operands\n" << kEditLine << EditOperationsUsage();
       return kUsage;
     }
   }
   Options opts;
   std::string error;
   if (input.empty() || ops.empty()) {
-    err << kEditUsage;
+    err << kEditLine << EditOperationsUsage();
     return kUsage;
   }
   if (!ParseOptions(rest, 1, opts, error)) {
-    err << "poronka-cli: " << error << "\n" << kEditUsage;
+    err << "poronka-cli: " << error << "\n" << kEditLine << EditOperationsUsage();
     return kUsage;
   }
   if (!output.empty()) {
     const std::string ext = UpperExtension(output);
     if (ext != ".MBT" && ext != ".MID" && ext != ".MLD") {
-      err << "poronka-cli: unsupported output type: " << output << "\n" << kEditUsage;
+      err << "poronka-cli: unsupported output type: " << output << "\n" << kEditLine << EditOperationsUsage();
       return kUsage;
     }
   }
@@ -285,7 +304,7 @@ int RunEdit(const std::vector<std::string>& args, std::ostream& out, std::ostrea
   for (const auto& [op, arg] : ops) {
     host.entry.reset();
     if (!op->fn(run, arg, error)) {
-      err << "poronka-cli: " << op->name << ": " << error << "\n" << kEditUsage;
+      err << "poronka-cli: " << op->name << ": " << error << "\n" << kEditLine << EditOperationsUsage();
       return kUsage;
     }
   }
@@ -297,7 +316,7 @@ int RunEdit(const std::vector<std::string>& args, std::ostream& out, std::ostrea
 }
 
 namespace {
-const Command kEdit("edit", &RunEdit);
+const Command kEdit("edit", &RunEdit, "edit INPUT [OUTPUT] [--flats] --op OP [--op OP]... [options]");
 }  // namespace
 
 }  // namespace poronka::cli

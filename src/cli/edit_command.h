@@ -2,7 +2,7 @@
 // operations given as --op NAME[=ARG] in order, as the editor window's
 // handlers do, and saves or dumps the result. Operations register
 // themselves, each in the file of its subject:
-//   static const EditOp kToggle("toggle", &OpToggle);
+//   static const EditOp kToggle("toggle", &OpToggle, "toggle=R,C");
 #pragma once
 
 #include <deque>
@@ -56,14 +56,20 @@ struct EditRun {
 bool SplitArgs(const std::string& text, char sep, size_t count, std::vector<std::string>& parts);
 
 // One operation: returns false with `error` set for a usage error.
+// `syntax` is how the usage shows it, e.g. "toggle=R,C".
 struct EditOp {
   using Fn = bool (*)(EditRun& run, const std::string& arg, std::string& error);
-  EditOp(const char* name, Fn fn);
+  EditOp(const char* name, Fn fn, const char* syntax);
   const char* name;
   Fn fn;
+  const char* syntax;
   const EditOp* next;
 };
 const EditOp* FindEditOp(const std::string& name);
+const EditOp* FirstEditOp();
+// The lines of the usage that list every operation of `edit` with its
+// argument form.
+std::string EditOperationsUsage();
 
 int RunEdit(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 

@@ -150,17 +150,17 @@ bool OpTranspose(EditRun& run, const std::string& arg, std::string& error) {
   return true;
 }
 
-const EditOp kInsertRow("insert-row", &OpInsertRow);
-const EditOp kInsertBar("insert-bar", &OpInsertBar);
-const EditOp kDeleteRows("delete-rows", &OpDeleteRows);
-const EditOp kResolution("resolution", &OpResolution);
-const EditOp kBarLength("bar-length", &OpBarLength);
-const EditOp kInsertPitch("insert-pitch", &OpInsertPitch);
-const EditOp kAddHigh("add-high", &OpAddHigh);
-const EditOp kAddLow("add-low", &OpAddLow);
-const EditOp kDeletePitches("delete-pitches", &OpDeletePitches);
-const EditOp kCleanup("cleanup", &OpCleanup);
-const EditOp kTranspose("transpose", &OpTranspose);
+const EditOp kInsertRow("insert-row", &OpInsertRow, "insert-row=R");
+const EditOp kInsertBar("insert-bar", &OpInsertBar, "insert-bar=R");
+const EditOp kDeleteRows("delete-rows", &OpDeleteRows, "delete-rows=T,B");
+const EditOp kResolution("resolution", &OpResolution, "resolution=x2|x3|/2|/3,R");
+const EditOp kBarLength("bar-length", &OpBarLength, "bar-length=R,TEXT");
+const EditOp kInsertPitch("insert-pitch", &OpInsertPitch, "insert-pitch=NAME");
+const EditOp kAddHigh("add-high", &OpAddHigh, "add-high");
+const EditOp kAddLow("add-low", &OpAddLow, "add-low");
+const EditOp kDeletePitches("delete-pitches", &OpDeletePitches, "delete-pitches=L,R");
+const EditOp kCleanup("cleanup", &OpCleanup, "cleanup");
+const EditOp kTranspose("transpose", &OpTranspose, "transpose=K");
 
 }  // namespace
 

@@ -113,7 +113,7 @@ int RunPlay(const std::vector<std::string>& args, std::ostream& out, std::ostrea
   return kOk;
 }
 
-const Command kPlay("play", &RunPlay);
+const Command kPlay("play", &RunPlay, "play INPUT [--device N] [--rows N] [--key-shift K] [sound options]");
 
 }  // namespace
 }  // namespace poronka::cli

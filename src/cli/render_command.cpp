@@ -45,7 +45,7 @@ int RunRender(const std::vector<std::string>& args, std::ostream&, std::ostream&
   return kOk;
 }
 
-const Command kRender("render", &RunRender);
+const Command kRender("render", &RunRender, "render INPUT OUTPUT.wav|.flac|.ogg [--rows N] [--soundfont F] [--key-shift K] ...");
 
 }  // namespace
 }  // namespace poronka::cli

@@ -51,7 +51,7 @@ int RunTitle(const std::vector<std::string>& args, std::ostream& out, std::ostre
   return kOk;
 }
 
-const Command kTitle("title", &RunTitle);
+const Command kTitle("title", &RunTitle, "title FILE [--long] [--display]");
 
 }  // namespace
 }  // namespace poronka::cli

@@ -28,7 +28,7 @@ int RunTrace(const std::vector<std::string>& args, std::ostream& out, std::ostre
   return kOk;
 }
 
-const Command kTrace("trace", &RunTrace);
+const Command kTrace("trace", &RunTrace, "trace INPUT [--rows N] [--key-shift K] [sound options]");
 
 }  // namespace
 }  // namespace poronka::cli

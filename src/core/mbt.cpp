@@ -246,7 +246,8 @@ MbtLoad ReadMbtInMemory(Score& s, std::string_view bytes, Messages& msgs, LoadHo
     if (StartsWithNoCase(line, "+Line")) {
       auto v = ToInt(Trim(Mid(line, 6, 3)));
       if (!v) return Fail(MbtLoad::IoError, msgs, hooks, false);
-      s.PreRows = *v;
+      // A negative pre-count has no label or save form: it reads as none.
+      s.PreRows = std::max(*v, 0);
       collectingTitle = false;
     }
     if (StartsWithNoCase(line, "%PL")) {
@@ -273,6 +274,8 @@ MbtLoad ReadMbtInMemory(Score& s, std::string_view bytes, Messages& msgs, LoadHo
   // pitch line that begins with "%PL" counts too.
   if (StartsWithNoCase(octaveLine, "%PL")) adjustLines.push_back(octaveLine.substr(0, kKeywordChars));
   if (StartsWithNoCase(letterLine, "%PL")) adjustLines.push_back(letterLine.substr(0, kKeywordChars));
+  // The letter line gives the columns; octave digits past it belong to none.
+  if (octaveLine.size() > letterLine.size()) octaveLine.resize(letterLine.size());
   s.OctaveLine = std::move(octaveLine);
   s.LetterLine = std::move(letterLine);
   const std::u16string& octaves = s.OctaveLine;

@@ -192,6 +192,8 @@ bool NewScore(EditorContext& ctx) {
   s.Bpm = bpm;
   ctx.state.MoveTo(GridCell{1, kFirstGridRow});
   ctx.state.RememberCurrent();
+  // The new song is the oldest state: nothing of the old one can come back.
+  ctx.state.undo.Reset();
   ctx.Restore(SnapshotKind::Base);
   ctx.state.flatDisplay = false;
   const std::string ext = UpperExtension(s.FileName);
@@ -445,6 +447,19 @@ SaveWriter WriterForSaveAs(int filterIndex, const std::string& fileName, int32_t
     }
     default: return SaveWriter::Mbt;
   }
+}
+
+std::string SaveAsFileName(const std::string& chosen, int filterIndex) {
+  static const char* const kScoreExtensions[] = {".MBT", ".MID", ".MLD"};
+  if (chosen.empty() || chosen.back() == '/') return chosen;
+  const bool byFilter = filterIndex >= 1 && filterIndex <= 3;
+  const std::string wanted = kScoreExtensions[byFilter ? filterIndex - 1 : 0];
+  const std::string ext = UpperExtension(chosen);
+  if (ext.empty()) return chosen + wanted;
+  if (!byFilter || ext == wanted) return chosen;
+  for (const char* e : kScoreExtensions)
+    if (ext == e) return chosen.substr(0, chosen.size() - ext.size()) + wanted;
+  return chosen;
 }
 
 bool SaveWritesInPlace(const std::string& fileName) { return UpperExtension(fileName) == ".MBT"; }

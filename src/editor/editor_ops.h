@@ -122,6 +122,11 @@ SongInfoField ApplySongInfo(EditorContext& ctx, const SongInfoFields& f);
 enum class SaveWriter { Mbt, Smf, Mfi4, Mfi16 };
 // The writer chosen by Save As: filter index 1..4 and the chosen file name.
 SaveWriter WriterForSaveAs(int filterIndex, const std::string& fileName, int32_t maxSlot);
+// The file Save As writes for the chosen name and filter index 1..4: a name
+// without an extension gets the filter's (".MBT" for every file), and with
+// the MBT, MIDI or ringtone filter a name ending in another of those three
+// extensions gets the filter's one instead. Other names stay as chosen.
+std::string SaveAsFileName(const std::string& chosen, int filterIndex);
 // Save writes the MBT in place only for a ".MBT" file name.
 bool SaveWritesInPlace(const std::string& fileName);
 

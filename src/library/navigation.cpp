@@ -105,19 +105,21 @@ bool Navigation::ConfirmReplace(const std::string& path) {
   return ok;
 }
 
-void Navigation::OpenChosenFile(const std::string& path) {
-  if (WaitForLoad([this, path] { OpenChosenFile(path); })) return;
+bool Navigation::OpenChosenFile(const std::string& path) {
+  if (path.empty()) return false;
+  // A file chosen while another load runs is opened once that load ends.
+  if (WaitForLoad([this, path] { OpenChosenFile(path); })) return true;
   Operation operation(*this);
-  if (path.empty()) return;
-  if (!ConfirmReplace(path)) return;
+  if (!ConfirmReplace(path)) return false;
   host_.Repaint();
   const FileKind kind = KindOfFile(path);
   if (kind == FileKind::Playlist) {
     host_.Msgs().ShowInformation(kPlaylistInOpenDialogMessage);
-    return;
+    return false;
   }
   host_.SetFileName(path);
   Load(kind, "");
+  return true;
 }
 
 void Navigation::DropFiles(const std::vector<std::string>& paths) {

@@ -109,8 +109,9 @@ class Navigation {
  public:
   explicit Navigation(NavigationHost& host) : host_(host) {}
 
-  // The open dialog returned `path` (empty when it was cancelled).
-  void OpenChosenFile(const std::string& path);
+  // The open dialog returned `path` (empty when it was cancelled). True
+  // when the file went to its loader.
+  bool OpenChosenFile(const std::string& path);
   // Files dropped on the player window; only the first counts.
   void DropFiles(const std::vector<std::string>& paths);
   // The first command-line argument, opened when the window is first shown.

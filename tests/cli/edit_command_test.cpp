@@ -23,6 +23,22 @@ EditResult Edit(std::vector<std::string> args) {
   return {rc, out.str(), err.str()};
 }
 
+// The usage printed without a command names every command and every edit
+// operation, with the operation's argument form.
+TEST(Usage, ListsEveryCommandAndEditOperation) {
+  std::ostringstream out, err;
+  EXPECT_EQ(cli::Run({}, out, err), kUsage);
+  const std::string usage = err.str();
+  for (const char* name : {"convert", "dump"})
+    EXPECT_NE(usage.find(std::string("poronka-cli ") + name + " "), std::string::npos) << name;
+  int commands = 0;
+  for (const Command* c = FirstCommand(); c; c = c->next, ++commands)
+    EXPECT_NE(usage.find(std::string("poronka-cli ") + c->name), std::string::npos) << c->name;
+  EXPECT_GE(commands, 7);
+  for (const EditOp* op = FirstEditOp(); op; op = op->next) EXPECT_NE(usage.find(op->syntax), std::string::npos) << op->name;
+  EXPECT_NE(usage.find("toggle=R,C"), std::string::npos);
+}
+
 class EditCommand : public ::testing::Test {
  protected:
   void SetUp() override {

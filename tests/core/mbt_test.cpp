@@ -207,6 +207,17 @@ TEST(MbtReader, HeaderVariants) {
   EXPECT_EQ(c.score.Title, "");
 }
 
+// Damaged headers load into a score every operation agrees on: a negative
+// pre-count reads as none, octave digits past the letter line are dropped.
+TEST(MbtReader, NegativePreCountAndALongOctaveLine) {
+  Loaded a = Load("T\r\n+Line-2\r\nMBT_DATA\r\n750\r\n4\r\n4\r\n5555566\r\nCDEFG\r\n\r\nO\r\n");
+  ASSERT_EQ(a.result, MbtLoad::Ok);
+  EXPECT_EQ(a.score.PreRows, 0);
+  EXPECT_EQ(a.score.OctaveLine, u"55555");
+  EXPECT_EQ(a.score.ColumnCount, 5);
+  EXPECT_EQ(EditorBarNumbers(a.score)[1].beat, 1);
+}
+
 TEST(MbtReader, MultiLineTitleAndTheFiftyLineLimit) {
   std::string head;
   for (int i = 1; i <= 60; ++i) head += "line" + std::to_string(i) + "\r\n";

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "editor/editor_test_support.h"
+#include "editor/row_ops.h"
 
 namespace poronka::editor {
 namespace {
@@ -232,6 +233,28 @@ TEST(NewCommand, QuestionFlagsAndFileName) {
   f.host.media = false;
   EXPECT_TRUE(NewScore(f.ctx));
   EXPECT_EQ(f.score.FileName, "");
+}
+
+// New is the oldest reachable state: undo never brings back rows of the
+// song it replaced under the new title and tempo.
+TEST(NewCommand, NothingBeforeItCanBeUndone) {
+  EditorFixture f;
+  f.OpenNew();
+  f.Click(3, 3);
+  f.state.MoveTo({1, GridRowOf(1)});
+  InsertRows(f.ctx, 1);  // 301 rows, the note now on row 4
+  f.score.Title = "old";
+  f.score.Modified = false;
+  ASSERT_TRUE(NewScore(f.ctx));
+  EXPECT_FALSE(f.state.undo.undoEnabled());
+  EXPECT_EQ(UndoStep(f.ctx), SnapshotKind::None);
+  EXPECT_EQ(f.score.RowCount, 300);
+  EXPECT_FALSE(CellMarked(f.score, 3, GridRowOf(4)));
+  // Steps after New undo back to New and no further.
+  f.Click(5, 5);
+  EXPECT_EQ(UndoStep(f.ctx), SnapshotKind::Toggle);
+  EXPECT_FALSE(f.state.undo.undoEnabled());
+  EXPECT_EQ(f.score.RowCount, 300);
 }
 
 TEST(Clipboard, CopyDescriptionAndPasteHints) {

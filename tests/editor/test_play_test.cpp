@@ -89,6 +89,14 @@ TEST_F(TestPlay, FromTheLastRowTheFirstTickPlaysRowOne) {
   p.Start(GridRowOf(301), 4);
   timer.Fire();
   EXPECT_EQ(rows.back(), 1);
+  // The last row itself sounds before the wrap.
+  score.RowNotes[300] = RowFromColumns({2});
+  out.sent.clear();
+  p.Start(GridRowOf(299), 4);
+  timer.Fire();
+  timer.Fire();
+  EXPECT_EQ(rows.back(), 1);
+  EXPECT_EQ(out.sent, (std::vector<uint32_t>{NoteOn(0, 49), NoteOn(0, 48)}));
 }
 
 TEST_F(TestPlay, FromRowFiveTheFirstTickPlaysRowSix) {

@@ -6,7 +6,6 @@
 #include <QCoreApplication>
 #include <QDialogButtonBox>
 #include <QDoubleSpinBox>
-#include <QFileDialog>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
@@ -23,6 +22,7 @@
 #include "editor/ui/strip_preview.h"
 #include "library/app_paths.h"
 #include "playback/ui/audio_export.h"
+#include "playback/ui/file_dialogs.h"
 
 namespace poronka::ui {
 
@@ -129,10 +129,12 @@ BoxTools::BoxTools(TfrmGrid& window, const SoundSettings& settings) : QObject(&w
     file->insertAction(before, exporter_->Action());
   }
   boxFileDialog = [this]() -> std::optional<std::string> {
-    const QString name = QFileDialog::getOpenFileName(&w_, Q("オルゴールのファイル"), Q(BoxFolder()),
-                                                      Q("オルゴール (*.box);;全てのファイル (*)"));
-    if (name.isEmpty()) return std::nullopt;
-    return name.toStdString();
+    ProgramFileDialog d(&w_, ProgramFileDialog::Kind::Open, Q("オルゴールのファイル"),
+                        {{Q("オルゴールの種類"), {"box"}}, AllFilesFilter()});
+    d.setObjectName("cdOpenBox");
+    d.setDirectory(Q(BoxFolder()));
+    if (d.exec() != QDialog::Accepted || d.ChosenFile().isEmpty()) return std::nullopt;
+    return d.ChosenFile().toStdString();
   };
   BuildMenu();
 }

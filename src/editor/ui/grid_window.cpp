@@ -5,7 +5,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QFileDialog>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -18,6 +18,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QStatusBar>
 #include <QToolBar>
@@ -30,6 +31,7 @@
 #include "editor/ui/song_dialog.h"
 #include "interchange/mfi_export.h"
 #include "interchange/smf_export.h"
+#include "playback/ui/file_dialogs.h"
 #include "playback/ui/message_boxes.h"
 
 namespace poronka::ui {
@@ -44,6 +46,8 @@ QString Q16(const std::u16string& s) {
   return QString::fromUtf16(s.data(), static_cast<qsizetype>(s.size()));
 }
 
+// Sizes at 120 pixels per inch, scaled to the screen.
+constexpr int kDesignPpi = 120;
 constexpr int kCellSize = 19;
 constexpr int kLabelColumnWidth = 56;
 
@@ -85,6 +89,35 @@ class NoteGridDelegate : public QStyledItemDelegate {
  private:
   QTableView* view_;
   const EditorState& state_;
+};
+
+// cdSave: the writer follows the filter, and so does the extension of the
+// file name, before the overwrite question names the file.
+class SaveAsDialog : public ProgramFileDialog {
+ public:
+  explicit SaveAsDialog(QWidget* parent)
+      : ProgramFileDialog(parent, Kind::Save, Q("名前を付けて保存"),
+                          {{Q("ＭＢＴ形式の保存(*.MBT)"), {"MBT"}},
+                           {Q("標準MIDIファイルで保存（フォーマット０）(*.MID)"), {"MID"}},
+                           {Q("携帯着メロ形式で保存(*.MLD)"), {"MLD"}},
+                           {Q("全てのファイル(*.*)"), {}}},
+                          "MBT") {
+    setObjectName("cdSave");
+  }
+
+ protected:
+  void accept() override {
+    const QString name = ChosenFile();
+    if (!name.isEmpty() && !QFileInfo(name).isDir()) {
+      const QString fixed = Q(SaveAsFileName(name.toStdString(), ChosenFilter() + 1));
+      if (fixed != name) {
+        // The name box only takes a name while it is not being typed in.
+        if (QWidget* typing = focusWidget()) typing->clearFocus();
+        selectFile(fixed);
+      }
+    }
+    ProgramFileDialog::accept();
+  }
 };
 
 }  // namespace
@@ -197,29 +230,27 @@ TfrmGrid::TfrmGrid(Score& score, EditorSession& session, const SoundSettings& se
   grid_->setCornerButtonEnabled(false);
   grid_->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
   grid_->setHorizontalScrollMode(QAbstractItemView::ScrollPerItem);
+  const int ppi = logicalDpiY() > 0 ? logicalDpiY() : kDesignPpi;
+  const int cell = std::max(kCellSize * ppi / kDesignPpi, 8);
+  // The minimum goes first: a default below the style's minimum is raised to it.
   QHeaderView* h = grid_->horizontalHeader();
   h->setSectionResizeMode(QHeaderView::Fixed);
-  h->setDefaultSectionSize(kCellSize);
-  h->setMinimumSectionSize(kCellSize);
+  h->setMinimumSectionSize(cell);
+  h->setDefaultSectionSize(cell);
   h->setHighlightSections(true);
   h->setSectionsClickable(false);
   QHeaderView* v = grid_->verticalHeader();
   v->setSectionResizeMode(QHeaderView::Fixed);
-  v->setDefaultSectionSize(kCellSize);
-  v->setMinimumSectionSize(kCellSize);
-  v->setFixedWidth(kLabelColumnWidth);
+  v->setMinimumSectionSize(cell);
+  v->setDefaultSectionSize(cell);
+  // Wide enough for the labels of long songs.
+  v->setFixedWidth(std::max(kLabelColumnWidth * ppi / kDesignPpi,
+                            v->fontMetrics().horizontalAdvance(Q("88888･88")) + 6));
   v->setDefaultAlignment(Qt::AlignCenter);
   v->setHighlightSections(true);
   v->setSectionsClickable(false);
   grid_->viewport()->installEventFilter(this);
   grid_->installEventFilter(this);
-  connect(grid_, &QAbstractItemView::pressed, this, [this](const QModelIndex& i) {
-    state_.current = NoteGridModel::CellOf(i);
-    state_.toggleArmed = pressArmed_;
-    pressArmed_ = false;
-    ReadSelectionFromView();
-    GrdNoteClick();
-  });
   connect(grid_->selectionModel(), &QItemSelectionModel::currentChanged, this,
           [this](const QModelIndex& now, const QModelIndex&) {
             if (syncing_ || !now.isValid()) return;
@@ -258,9 +289,9 @@ void TfrmGrid::BuildMenus() {
   };
   QMenu* file = menuBar()->addMenu(Q("ファイル(&F)"));
   file->setObjectName("SMFile");
-  item(file, "SMFNew", "新規作成(&N)", &TfrmGrid::SMFNewClick);
-  item(file, "SMFOpen", "開く(&O)...", &TfrmGrid::SMFOpenClick);
-  item(file, "SMFSave", "上書き保存(&S)", &TfrmGrid::SMFSaveClick);
+  item(file, "SMFNew", "新規作成(&N)", &TfrmGrid::SMFNewClick)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
+  item(file, "SMFOpen", "開く(&O)...", &TfrmGrid::SMFOpenClick)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+  item(file, "SMFSave", "上書き保存(&S)", &TfrmGrid::SMFSaveClick)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
   item(file, "SMFSaveAs", "名前を付けて保存(&A)...", &TfrmGrid::SMFSaveAsClick);
   item(file, "SMFPlay", "演奏モードへ(&P)", &TfrmGrid::SMFPlayClick);
   file->addSeparator();
@@ -271,8 +302,13 @@ void TfrmGrid::BuildMenus() {
   SMEUndo_ = item(edit, "SMEUndo", "元に戻す(&U)", &TfrmGrid::tbUndoClick);
   SMERedo_ = item(edit, "SMERedo", "やり直し(&R)", &TfrmGrid::tbRedoClick);
   edit->addSeparator();
-  item(edit, "SMECopy", "コピー(&C)", &TfrmGrid::SMECopyClick);
+  item(edit, "SMECopy", "コピー(&C)", &TfrmGrid::SMECopyClick)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_C));
   SMEPast_ = item(edit, "SMEPast", "貼付け(&P)", &TfrmGrid::SMEPastClick);
+  // The keys every editor has; they reach the menu items, so a disabled
+  // item ignores its keys too.
+  SMEUndo_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+  SMERedo_->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+  SMEPast_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_V));
   edit->addSeparator();
   item(edit, "SMEInfo", "曲情報(&I)...", &TfrmGrid::SMEInfoClick);
   item(edit, "SMEMove", "音程移動(&M)...", &TfrmGrid::SMEMoveClick);
@@ -473,6 +509,7 @@ bool TfrmGrid::eventFilter(QObject* watched, QEvent* event) {
         if (me->button() == Qt::LeftButton && me->buttons() == Qt::LeftButton &&
             me->modifiers() == Qt::NoModifier) {
           pressArmed_ = true;
+          pressIndex_ = grid_->indexAt(me->position().toPoint());
           return false;
         }
         pressArmed_ = false;
@@ -482,14 +519,31 @@ bool TfrmGrid::eventFilter(QObject* watched, QEvent* event) {
         grid_->setFocus();
         return true;
       }
+      case QEvent::MouseMove: {
+        // Leaving the pressed cell makes the press a range selection.
+        auto* me = static_cast<QMouseEvent*>(event);
+        if (pressArmed_ && grid_->indexAt(me->position().toPoint()) != pressIndex_) pressArmed_ = false;
+        return false;
+      }
       case QEvent::MouseButtonDblClick:
         pressArmed_ = false;
         state_.toggleArmed = false;
         return false;
-      case QEvent::MouseButtonRelease:
+      case QEvent::MouseButtonRelease: {
+        // A plain click toggles its cell when it is released where it was
+        // pressed; a drag only selects.
+        auto* me = static_cast<QMouseEvent*>(event);
+        const QModelIndex at = grid_->indexAt(me->position().toPoint());
+        if (pressArmed_ && me->button() == Qt::LeftButton && at.isValid() && at == pressIndex_) {
+          state_.current = NoteGridModel::CellOf(at);
+          ReadSelectionFromView();
+          state_.toggleArmed = true;
+          GrdNoteClick();
+        }
         pressArmed_ = false;
         state_.toggleArmed = false;
         return false;
+      }
       default:
         return false;
     }
@@ -664,7 +718,7 @@ void TfrmGrid::SMFOpenClick() {
 
 void TfrmGrid::SMFSaveClick() {
   if (SaveWritesInPlace(score_.FileName)) {
-    WriteMbt(score_, messages_);
+    WriteWith(SaveWriter::Mbt);
     return;
   }
   SMFSaveAsClick();
@@ -675,27 +729,24 @@ void TfrmGrid::SMFSaveAsClick() {
   if (saveDialog) {
     chosen = saveDialog(score_.FileName);
   } else {
-    QFileDialog dlg(this);
-    dlg.setObjectName("cdSave");
-    dlg.setAcceptMode(QFileDialog::AcceptSave);
-    dlg.setOption(QFileDialog::DontUseNativeDialog, true);
-    dlg.setDefaultSuffix("MBT");
-    const QStringList filters = {Q("ＭＢＴ形式の保存(*.MBT)"),
-                                 Q("標準MIDIファイルで保存（フォーマット０）(*.MID)"),
-                                 Q("携帯着メロ形式で保存(*.MLD)"), Q("全てのファイル(*.*)")};
-    dlg.setNameFilters(filters);
-    if (!score_.FileName.empty()) dlg.selectFile(Q(score_.FileName));
-    if (dlg.exec() == QDialog::Accepted && !dlg.selectedFiles().isEmpty()) {
-      chosen.emplace(dlg.selectedFiles().first().toStdString(),
-                     static_cast<int>(filters.indexOf(dlg.selectedNameFilter())) + 1);
-    }
+    SaveAsDialog dlg(this);
+    if (!score_.FileName.empty()) dlg.selectFile(Q(SaveAsFileName(score_.FileName, 1)));
+    if (dlg.exec() == QDialog::Accepted && !dlg.ChosenFile().isEmpty())
+      chosen.emplace(dlg.ChosenFile().toStdString(), dlg.ChosenFilter() + 1);
   }
   if (!chosen) return;
-  score_.FileName = chosen->first;
+  score_.FileName = SaveAsFileName(chosen->first, chosen->second);
   WriteWith(WriterForSaveAs(chosen->second, score_.FileName, score_.MaxSlot));
 }
 
 void TfrmGrid::WriteWith(SaveWriter writer) {
+  // The writers' message boxes put the normal cursor back themselves.
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  struct NormalCursorAfter {
+    ~NormalCursorAfter() {
+      if (QApplication::overrideCursor()) QApplication::restoreOverrideCursor();
+    }
+  } normal;
   switch (writer) {
     case SaveWriter::Mbt:
       WriteMbt(score_, messages_);
@@ -775,9 +826,37 @@ void TfrmGrid::SMHExpClick() { player_.ShowHelp(); }
 void TfrmGrid::SMHVerClick() { player_.ShowAbout(); }
 
 std::string TfrmGrid::RunPrompt(const PromptRequest& request, const PromptOk& onOk) {
+  // The normal cursor while the box asks; the hourglass of the operation
+  // comes back when it closes.
+  int hourglasses = 0;
+  for (; QApplication::overrideCursor(); ++hourglasses) QApplication::restoreOverrideCursor();
   TfrmIOBox box(request, onOk, this);
+  if (request.mode == PromptMode::Test) PlaceTestPlayBox(box);
   box.exec();
+  for (int i = 0; i < hourglasses; ++i) QApplication::setOverrideCursor(Qt::WaitCursor);
   return box.Result();
+}
+
+void TfrmGrid::PlaceTestPlayBox(QWidget& box) const {
+  // Test play keeps the playing row among the first eleven visible rows;
+  // the box goes below them, over the grid, or beside the window when the
+  // grid is too short.
+  box.adjustSize();
+  const QSize size = box.size();
+  const QRect view(grid_->viewport()->mapToGlobal(QPoint(0, 0)), grid_->viewport()->size());
+  const int followedBottom = view.top() + 11 * grid_->verticalHeader()->defaultSectionSize();
+  const QRect area = this->screen() ? this->screen()->availableGeometry() : QRect();
+  QPoint at(view.center().x() - size.width() / 2, view.bottom() - size.height() - 8);
+  if (at.y() < followedBottom + 8) {
+    const QRect frame = frameGeometry();
+    at = QPoint(frame.right() + 8, view.top());
+    if (!area.isEmpty() && at.x() + size.width() > area.right()) at.setX(frame.left() - size.width() - 8);
+  }
+  if (!area.isEmpty()) {
+    at.setX(std::clamp(at.x(), area.left(), std::max(area.left(), area.right() - size.width())));
+    at.setY(std::clamp(at.y(), area.top(), std::max(area.top(), area.bottom() - size.height())));
+  }
+  box.move(at);
 }
 
 void TfrmGrid::ProcessEvents() { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); }

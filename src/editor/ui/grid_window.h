@@ -184,6 +184,8 @@ class TfrmGrid : public QMainWindow, private editor::EditorHost {
   void UpdatePaste();
   void ScrollToTopLeft();
   void WriteWith(editor::SaveWriter writer);
+  // Puts the test play box where the row that plays stays visible.
+  void PlaceTestPlayBox(QWidget& box) const;
 
   Score& score_;
   editor::EditorSession& session_;
@@ -216,7 +218,8 @@ class TfrmGrid : public QMainWindow, private editor::EditorHost {
   bool shown_ = false;
   bool exiting_ = false;
   bool syncing_ = false;   // the view is being moved by the window itself
-  bool pressArmed_ = false;  // a plain left press is under way
+  bool pressArmed_ = false;  // a plain left press is under way on pressIndex_
+  QPersistentModelIndex pressIndex_;
   bool notePerRow_ = true;  // lblNote ends in "分音符／行"
 };
 

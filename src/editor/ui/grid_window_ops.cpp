@@ -33,15 +33,16 @@ void Follow(TfrmGrid& w, const GridUpdate& u, SnapshotKind kind) {
   w.Grid()->setFocus();
 }
 
-// Operations that ask through the prompt box show no hourglass; message
-// boxes put the normal cursor back themselves.
+// The hourglass shows while an operation works and while the grid follows
+// it; the prompt box and message boxes put the normal cursor back while
+// they are up.
 template <typename Op>
-void RunOp(TfrmGrid& w, SnapshotKind kind, Op op, bool hourglass = true) {
+void RunOp(TfrmGrid& w, SnapshotKind kind, Op op) {
   ReadGrid(w);
-  if (hourglass) QApplication::setOverrideCursor(Qt::WaitCursor);
+  QApplication::setOverrideCursor(Qt::WaitCursor);
   const GridUpdate u = op(w.Context());
-  if (hourglass && QApplication::overrideCursor()) QApplication::restoreOverrideCursor();
   Follow(w, u, kind);
+  if (QApplication::overrideCursor()) QApplication::restoreOverrideCursor();
 }
 
 // Test play sends through the player's MIDI output (which is safe to use
@@ -58,12 +59,12 @@ class PlayerTestOutput : public TestPlayOutput {
 
 }  // namespace
 
-void TfrmGrid::SMEMoveClick() { RunOp(*this, SnapshotKind::Transpose, TransposePitches, false); }
+void TfrmGrid::SMEMoveClick() { RunOp(*this, SnapshotKind::Transpose, TransposePitches); }
 void TfrmGrid::SMDIRowClick() {
   RunOp(*this, SnapshotKind::InsertRows, [](EditorContext& c) { return InsertRows(c, 1); });
 }
 void TfrmGrid::SMDIPharClick() { RunOp(*this, SnapshotKind::InsertRows, InsertBar); }
-void TfrmGrid::SMDINoteClick() { RunOp(*this, SnapshotKind::InsertPitch, InsertPitch, false); }
+void TfrmGrid::SMDINoteClick() { RunOp(*this, SnapshotKind::InsertPitch, InsertPitch); }
 void TfrmGrid::SMDAHighClick() { RunOp(*this, SnapshotKind::InsertPitch, AddHighPitches); }
 void TfrmGrid::SMDALowClick() { RunOp(*this, SnapshotKind::InsertPitch, AddLowPitches); }
 void TfrmGrid::SMDI2xClick() {
@@ -81,7 +82,7 @@ void TfrmGrid::SMDTSmlClick() {
 void TfrmGrid::SMDRowClick() { RunOp(*this, SnapshotKind::DeleteRows, DeleteSelectedRows); }
 void TfrmGrid::SMDNoteClick() { RunOp(*this, SnapshotKind::DeletePitches, DeleteSelectedPitches); }
 void TfrmGrid::SMDClerClick() { RunOp(*this, SnapshotKind::Cleanup, CleanupPitches); }
-void TfrmGrid::SMDPhrClick() { RunOp(*this, SnapshotKind::BarLength, AdjustBarLength, false); }
+void TfrmGrid::SMDPhrClick() { RunOp(*this, SnapshotKind::BarLength, AdjustBarLength); }
 
 void TfrmGrid::cmTestClick() {
   ReadGrid(*this);

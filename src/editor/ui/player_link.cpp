@@ -4,10 +4,15 @@
 
 namespace poronka::ui {
 
+PlayerEditorLink::PlayerEditorLink(TFPoron& player, Score& score) : player_(player), score_(score) {
+  NoteMediaFile();
+}
+
+void PlayerEditorLink::NoteMediaFile() { mediaFile_ = MediaActive() ? score_.FileName : std::string(); }
+
 bool PlayerEditorLink::RunOpenCommand() {
-  // The player's command reports nothing back; the editor lays out whatever
-  // the score holds afterwards.
-  player_.mnuOpenClick();
+  if (!player_.mnuOpenClick()) return false;
+  NoteMediaFile();
   return true;
 }
 
@@ -22,7 +27,7 @@ void PlayerEditorLink::ResetMidi() { player_.Devices().Out().Reset(); }
 bool PlayerEditorLink::MediaActive() const { return player_.Engine().state.MediaActive.load(); }
 
 void PlayerEditorLink::ReleaseMidiForMedia() {
-  if (!MediaActive() || UpperExtension(score_.FileName) != ".MID") return;
+  if (!MediaActive() || UpperExtension(mediaFile_) != ".MID") return;
   if (player_.Devices().Out().IsOpen()) player_.Devices().CloseDevice();
 }
 

@@ -10,7 +10,7 @@ namespace poronka::ui {
 
 class PlayerEditorLink : public EditorPlayer {
  public:
-  PlayerEditorLink(TFPoron& player, Score& score) : player_(player), score_(score) {}
+  PlayerEditorLink(TFPoron& player, Score& score);
   bool RunOpenCommand() override;
   void PrepareSong() override;
   void OpenMidiForEditor() override;
@@ -25,8 +25,14 @@ class PlayerEditorLink : public EditorPlayer {
   int TimerMinPeriod() const override;
 
  private:
+  // The media player's file is the score's file name when the media was
+  // opened: before the editor came up or by its Open command. Saving under
+  // another name does not change it.
+  void NoteMediaFile();
+
   TFPoron& player_;
   Score& score_;
+  std::string mediaFile_;
 };
 
 // Creates the editor over the shared records, shows it and hides the

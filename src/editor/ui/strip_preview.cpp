@@ -2,7 +2,6 @@
 
 #include <QComboBox>
 #include <QDoubleSpinBox>
-#include <QFileDialog>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
@@ -15,6 +14,7 @@
 #include <filesystem>
 
 #include "interchange/strip_file.h"
+#include "playback/ui/file_dialogs.h"
 
 namespace poronka::ui {
 
@@ -84,11 +84,13 @@ StripPreviewDialog::StripPreviewDialog(const Score& score, const MusicBox& box, 
   layout->addLayout(buttons);
 
   saveDialog = [this](const std::string& suggested) -> std::optional<std::string> {
-    QString filter;
-    QString name = QFileDialog::getSaveFileName(this, Q("PDF/SVG で保存"), Q(suggested),
-                                                Q("PDF (*.pdf);;SVG (*.svg)"), &filter);
-    if (name.isEmpty()) return std::nullopt;
-    if (!IsStripFileName(name.toStdString())) name += filter.startsWith("SVG") ? ".svg" : ".pdf";
+    ProgramFileDialog d(this, ProgramFileDialog::Kind::Save, Q("PDF/SVG で保存"),
+                        {{Q("PDF 文書"), {"pdf"}}, {Q("SVG 画像"), {"svg"}}});
+    d.setObjectName("cdSaveStrip");
+    d.selectFile(Q(suggested));
+    if (d.exec() != QDialog::Accepted || d.ChosenFile().isEmpty()) return std::nullopt;
+    QString name = d.ChosenFile();
+    if (!IsStripFileName(name.toStdString())) name += d.ChosenFilter() == 1 ? ".svg" : ".pdf";
     return name.toStdString();
   };
   connect(preview_, &QPrintPreviewWidget::paintRequested, this, [this](QPrinter* p) { Paint(p); });

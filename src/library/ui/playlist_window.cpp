@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QFileDialog>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QListWidget>
@@ -19,6 +18,8 @@
 #include <QVBoxLayout>
 #include <QWindow>
 
+#include "playback/ui/file_dialogs.h"
+
 namespace poronka::ui {
 
 namespace {
@@ -26,26 +27,9 @@ namespace {
 QString Q(const char* s) { return QString::fromUtf8(s); }
 QString Q(const std::string& s) { return QString::fromStdString(s); }
 
-const char* const kSongFilter = "オルゴール|*.MBT;*.MID|AllFile(*.*)|*.*";
-const char* const kPlaylistOpenFilter = "PlayListFile(*.PKL,*.MBL)|*.PKL;*.MBL|AllFile(*.*)|*.*";
-const char* const kPlaylistSaveFilter = "PlayListFile(*.PKL)|*.PKL|AllFile(*.*)|*.*";
-
-// "Name|*.A;*.B|Other|*.*" as Qt name filters ("Name (*.A *.B)").
-QStringList NameFilters(const char* filter) {
-  const QStringList parts = Q(filter).split('|');
-  QStringList out;
-  for (int i = 0; i + 1 < parts.size(); i += 2) {
-    QString patterns = parts[i + 1];
-    patterns.replace(';', ' ');
-    // Upper- and lower-case patterns both match on a case-sensitive system.
-    QStringList both;
-    for (const QString& p : patterns.split(' ', Qt::SkipEmptyParts)) {
-      both << p;
-      if (p.toLower() != p) both << p.toLower();
-    }
-    out << parts[i] + " (" + both.join(' ') + ")";
-  }
-  return out;
+FileFilter SongFilter() { return {Q("オルゴール"), {"MBT", "MID"}}; }
+FileFilter PlaylistFilter(bool withMbl) {
+  return {Q("プレイリスト"), withMbl ? QStringList{"PKL", "MBL"} : QStringList{"PKL"}};
 }
 
 // The window's outline: from (8, 36) to (width - 8, height - 8), corners of
@@ -63,9 +47,9 @@ const QColor kAqua(0, 255, 255);
 }  // namespace
 
 std::vector<std::string> FilePlaylistDialogs::ChooseFilesToAdd(QWidget* parent) {
-  QFileDialog d(parent);
-  d.setFileMode(QFileDialog::ExistingFiles);
-  d.setNameFilters(NameFilters(kSongFilter));
+  ProgramFileDialog d(parent, ProgramFileDialog::Kind::OpenSeveral, Q("ファイルの追加"),
+                      {SongFilter(), AllFilesFilter()});
+  d.setObjectName("cdAdd");
   if (d.exec() != QDialog::Accepted) return {};
   std::vector<std::string> out;
   for (const QString& f : d.selectedFiles()) out.push_back(f.toStdString());
@@ -73,24 +57,22 @@ std::vector<std::string> FilePlaylistDialogs::ChooseFilesToAdd(QWidget* parent) 
 }
 
 std::string FilePlaylistDialogs::ChoosePlaylistToOpen(QWidget* parent) {
-  QFileDialog d(parent);
-  d.setFileMode(QFileDialog::ExistingFile);
-  d.setNameFilters(NameFilters(kPlaylistOpenFilter));
-  if (d.exec() != QDialog::Accepted || d.selectedFiles().isEmpty()) return {};
-  return d.selectedFiles().front().toStdString();
+  ProgramFileDialog d(parent, ProgramFileDialog::Kind::Open, Q("プレイリストを開く"),
+                      {PlaylistFilter(true), AllFilesFilter()});
+  d.setObjectName("cdOpenL");
+  if (d.exec() != QDialog::Accepted) return {};
+  return d.ChosenFile().toStdString();
 }
 
 std::string FilePlaylistDialogs::ChooseSaveFile(QWidget* parent, const std::string& proposed) {
-  QFileDialog d(parent);
-  d.setAcceptMode(QFileDialog::AcceptSave);
-  d.setFileMode(QFileDialog::AnyFile);
-  d.setNameFilters(NameFilters(kPlaylistSaveFilter));
-  d.setDefaultSuffix("PKL");
+  ProgramFileDialog d(parent, ProgramFileDialog::Kind::Save, Q("名前を付けて保存"),
+                      {PlaylistFilter(false), AllFilesFilter()}, "PKL");
+  d.setObjectName("cdSaveL");
   // It does not ask before overwriting.
   d.setOption(QFileDialog::DontConfirmOverwrite, true);
   if (!proposed.empty()) d.selectFile(Q(proposed));
-  if (d.exec() != QDialog::Accepted || d.selectedFiles().isEmpty()) return {};
-  return d.selectedFiles().front().toStdString();
+  if (d.exec() != QDialog::Accepted) return {};
+  return d.ChosenFile().toStdString();
 }
 
 TfrmPList::TfrmPList(PlaylistState& state, Messages& msgs, PlaylistHost& host, QWidget* player,

@@ -3,7 +3,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QEventLoop>
-#include <QFileDialog>
 #include <QProgressDialog>
 #include <QTimer>
 #include <QWidget>
@@ -12,6 +11,7 @@
 #include <thread>
 
 #include "core/file_io.h"
+#include "playback/ui/file_dialogs.h"
 
 namespace poronka::ui {
 
@@ -26,14 +26,15 @@ std::string SuggestedName(const Score& s) {
 }
 
 std::optional<std::string> AskFileName(QWidget* parent, const std::string& suggested) {
-  const QString wav = Q("WAV ファイル (*.wav)"), flac = Q("FLAC ファイル (*.flac)"), ogg = Q("Ogg Vorbis ファイル (*.ogg)");
-  QString filter = wav;
-  QString name = QFileDialog::getSaveFileName(parent, Q("WAV で保存"), QString::fromStdString(suggested),
-                                              wav + ";;" + flac + ";;" + ogg, &filter);
-  if (name.isEmpty()) return std::nullopt;
+  ProgramFileDialog d(parent, ProgramFileDialog::Kind::Save, Q("WAV で保存"),
+                      {{Q("WAV ファイル"), {"wav"}}, {Q("FLAC ファイル"), {"flac"}},
+                       {Q("Ogg Vorbis ファイル"), {"ogg"}}});
+  d.setObjectName("cdSaveWav");
+  d.selectFile(QString::fromStdString(suggested));
+  if (d.exec() != QDialog::Accepted || d.ChosenFile().isEmpty()) return std::nullopt;
+  QString name = d.ChosenFile();
   AudioFileFormat f;
-  if (!AudioFormatOf(name.toStdString(), f))
-    name += filter == flac ? ".flac" : filter == ogg ? ".ogg" : ".wav";
+  if (!AudioFormatOf(name.toStdString(), f)) name += d.ChosenFilter() == 1 ? ".flac" : d.ChosenFilter() == 2 ? ".ogg" : ".wav";
   return name.toStdString();
 }
 

@@ -5,7 +5,6 @@
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QFrame>
 #include <QImage>
@@ -30,6 +29,7 @@
 #include "playback/ui/about_window.h"
 #include "playback/ui/audio_export.h"
 #include "playback/ui/artwork.h"
+#include "playback/ui/file_dialogs.h"
 #include "playback/ui/help_window.h"
 #include "playback/ui/message_boxes.h"
 #include "playback/ui/title_window.h"
@@ -479,15 +479,14 @@ void TFPoron::ShowDataError() { engine_->ShowDataError(); }
 
 // ---- menu handlers -----------------------------------------------------------------
 
-void TFPoron::mnuOpenClick() {
-  QFileDialog dialog(this, Q("開く"));
+bool TFPoron::mnuOpenClick() {
+  ProgramFileDialog dialog(this, ProgramFileDialog::Kind::Open, Q("開く"),
+                           {{Q("オルゴール"), {"MBT", "MID"}}, AllFilesFilter()});
   dialog.setObjectName("cdOpen");
-  dialog.setFileMode(QFileDialog::ExistingFile);
-  dialog.setNameFilters({Q("オルゴール (*.MBT *.mbt *.MID *.mid)"), Q("AllFile (*)")});
   dialog.selectFile(QString());
   if (const QString folder = OpenDialogFolder(); !folder.isEmpty()) dialog.setDirectory(folder);
-  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
-  navigation_.OpenChosenFile(dialog.selectedFiles().front().toStdString());
+  if (dialog.exec() != QDialog::Accepted || dialog.ChosenFile().isEmpty()) return false;
+  return navigation_.OpenChosenFile(dialog.ChosenFile().toStdString());
 }
 
 QString TFPoron::OpenDialogFolder() const {

@@ -129,7 +129,8 @@ class TFPoron : public QMainWindow,
   int Scaled(int designPixels) const { return designPixels * ppi_ / kDesignPpi; }
 
   // Handlers named after their controls.
-  void mnuOpenClick();
+  // False when no file went to loading (the dialog or the question cancelled).
+  bool mnuOpenClick();
   // Where the open dialog starts: the example songs of the install folder
   // until a song has been opened, else empty (the dialog's own choice).
   QString OpenDialogFolder() const;

@@ -7,12 +7,16 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QElapsedTimer>
+#include <QFileDialog>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 
@@ -53,6 +57,34 @@ class FakePlayer : public EditorPlayer {
 
 QString Q(const char* s) { return QString::fromUtf8(s); }
 
+// Runs `act` on the next modal window of type T once it is shown.
+template <typename T>
+void WhenModalShows(std::function<void(T*)> act) {
+  auto* poll = new QTimer;
+  QObject::connect(poll, &QTimer::timeout, [poll, act] {
+    if (auto* w = qobject_cast<T*>(QApplication::activeModalWidget()); w && w->isVisible()) {
+      poll->stop();
+      poll->deleteLater();
+      act(w);
+    }
+  });
+  poll->start(20);
+}
+
+// Records whether the hourglass was up when each message came.
+struct CursorMessages : RecordingMessages {
+  std::vector<bool> hourglass;
+  void Note() { hourglass.push_back(QApplication::overrideCursor() != nullptr); }
+  void ShowError(const std::string& t) override {
+    Note();
+    RecordingMessages::ShowError(t);
+  }
+  void ShowInformation(const std::string& t) override {
+    Note();
+    RecordingMessages::ShowInformation(t);
+  }
+};
+
 class GridWindow : public ::testing::Test {
  protected:
   void Open() {
@@ -83,7 +115,7 @@ class GridWindow : public ::testing::Test {
   Score score;
   EditorSession session;
   SoundSettings settings;
-  RecordingMessages messages;
+  CursorMessages messages;
   FakePlayer player;
   QPointer<TfrmGrid> win;
 };
@@ -146,6 +178,191 @@ TEST_F(GridWindow, ClicksAndKeysToggleNotes) {
   Action("tbUndo")->trigger();
   EXPECT_EQ(Cell(4, 3), QString());
   EXPECT_TRUE(Action("SMERedo")->isEnabled());
+}
+
+// A composer's mouse: a click toggles on its release, a drag only selects
+// (no note, no sound, no undo step) and that range is what Copy takes.
+TEST_F(GridWindow, AClickTogglesOnReleaseAndADragOnlySelects) {
+  Open();
+  player.sent.clear();
+  QWidget* vp = win->Grid()->viewport();
+  QTest::mousePress(vp, Qt::LeftButton, Qt::NoModifier, CellCenter(13, 5));
+  EXPECT_EQ(Cell(13, 5), QString());  // nothing yet on the press
+  QTest::mouseRelease(vp, Qt::LeftButton, Qt::NoModifier, CellCenter(13, 5));
+  EXPECT_EQ(Cell(13, 5), Q("○"));
+  EXPECT_EQ(player.sent, (std::vector<uint32_t>{ShortMessage(0x90, 60, 100)}));
+  ClickCell(15, 7);
+
+  player.sent.clear();
+  score.Modified = false;
+  QTest::mousePress(vp, Qt::LeftButton, Qt::NoModifier, CellCenter(12, 4));
+  QTest::mouseMove(vp, CellCenter(14, 6));
+  QTest::mouseMove(vp, CellCenter(15, 7));
+  QTest::mouseRelease(vp, Qt::LeftButton, Qt::NoModifier, CellCenter(15, 7));
+  EXPECT_EQ(Cell(12, 4), QString());
+  EXPECT_EQ(Cell(15, 7), Q("○"));
+  EXPECT_TRUE(player.sent.empty());
+  EXPECT_FALSE(score.Modified);
+  EXPECT_EQ(win->Grid()->selectionModel()->selectedIndexes().size(), 16);
+  Action("SMECopy")->trigger();
+  EXPECT_EQ(session.clipboard.description, "1･4=4B→4:4");
+  // Undo takes back the last click, not a drag.
+  Action("SMEUndo")->trigger();
+  EXPECT_EQ(Cell(15, 7), QString());
+  EXPECT_EQ(Cell(13, 5), Q("○"));
+
+  // A toggle by key repaints its cell.
+  ClickCell(2, 2);
+  QSignalSpy changed(win->Model(), &QAbstractItemModel::dataChanged);
+  QTest::keyClick(win->Grid(), Qt::Key_Space);
+  ASSERT_FALSE(changed.isEmpty());
+  const QModelIndex cell = win->Model()->index(1, 1);
+  const QModelIndex from = changed.last()[0].toModelIndex(), to = changed.last()[1].toModelIndex();
+  EXPECT_TRUE(from.row() <= cell.row() && cell.row() <= to.row() && from.column() <= cell.column() &&
+              cell.column() <= to.column());
+}
+
+// A new song's 36 pitch columns fit the window as it opens.
+TEST_F(GridWindow, ANewSongFitsTheDefaultWindow) {
+  Open();
+  QApplication::processEvents();
+  EXPECT_EQ(win->Grid()->horizontalScrollBar()->maximum(), 0);
+  QTableView* g = win->Grid();
+  EXPECT_LE(g->columnViewportPosition(35) + g->columnWidth(35), g->viewport()->width());
+}
+
+// The usual keys act as their menu items, questions and enabled state
+// included.
+TEST_F(GridWindow, ShortcutsActAsTheMenuItems) {
+  Open();
+  QApplication::setActiveWindow(win);
+  ASSERT_TRUE(QTest::qWaitForWindowActive(win));
+  QWidget* g = win->Grid();
+  EXPECT_FALSE(Action("SMEUndo")->shortcut().isEmpty());
+  ClickCell(3, 3);
+  QTest::keyClick(g, Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(Cell(3, 3), QString());
+  QTest::keyClick(g, Qt::Key_Y, Qt::ControlModifier);
+  EXPECT_EQ(Cell(3, 3), Q("○"));
+  QTest::keyClick(g, Qt::Key_Z, Qt::ControlModifier);
+  QTest::keyClick(g, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_EQ(Cell(3, 3), Q("○"));
+  // Paste is disabled before any copy: Ctrl+V does nothing.
+  ClickCell(10, 10);
+  ClickCell(10, 10);
+  QTest::keyClick(g, Qt::Key_V, Qt::ControlModifier);
+  EXPECT_EQ(Cell(10, 10), QString());
+  ClickCell(3, 3);
+  ClickCell(3, 3);
+  QTest::keyClick(g, Qt::Key_C, Qt::ControlModifier);
+  EXPECT_EQ(session.clipboard.description, "1･3=4D→1:1");
+  ClickCell(20, 20);
+  ClickCell(20, 20);
+  QTest::keyClick(g, Qt::Key_V, Qt::ControlModifier);
+  EXPECT_EQ(Cell(20, 20), Q("○"));
+  // New asks first; Cancel keeps the song.
+  messages.answers = {false};
+  QTest::keyClick(g, Qt::Key_N, Qt::ControlModifier);
+  EXPECT_EQ(messages.Texts().back(), kClearQuestion);
+  EXPECT_EQ(Cell(20, 20), Q("○"));
+  QTest::keyClick(g, Qt::Key_O, Qt::ControlModifier);
+  EXPECT_EQ(player.opens, 1);
+  poronka::testing::TempDir dir;
+  score.FileName = dir.File("k.MBT");
+  QTest::keyClick(g, Qt::Key_S, Qt::ControlModifier);
+  EXPECT_FALSE(poronka::testing::ReadBytes(dir.File("k.MBT")).empty());
+}
+
+// The save dialog names the file after the chosen filter before it asks
+// about overwriting, and the writer agrees with the name.
+TEST_F(GridWindow, SaveAsNamesTheFileAfterTheChosenFilter) {
+  Open();
+  ClickCell(13, 1);
+  poronka::testing::TempDir dir;
+  poronka::testing::WriteBytes(dir.File("tune.MBT"), "keep");
+  score.FileName = dir.File("tune.mid");  // a MIDI file opened as a score
+  auto save = [&](int downs, const char* typed) {
+    WhenModalShows<QFileDialog>([=](QFileDialog* d) {
+      auto* edit = d->findChild<QLineEdit*>("fileNameEdit");
+      EXPECT_EQ(edit->text(), Q("tune.MBT"));
+      for (int i = 0; i < downs; ++i) QTest::keyClick(d->findChild<QComboBox*>("fileTypeCombo"), Qt::Key_Down);
+      if (typed) {
+        QApplication::setActiveWindow(d);
+        edit->setFocus();
+        edit->clear();
+        QTest::keyClicks(edit, Q(typed));
+      }
+      QTest::keyClick(edit, Qt::Key_Return);
+    });
+    win->SMFSaveAsClick();
+    score.FileName = dir.File("tune.mid");
+  };
+  save(1, "tune");  // the MIDI filter
+  EXPECT_EQ(poronka::testing::ReadBytes(dir.File("tune.MID")).substr(0, 4), "MThd");
+  save(2, nullptr);  // the ringtone filter renames the proposed name
+  EXPECT_EQ(poronka::testing::ReadBytes(dir.File("tune.MLD")).substr(0, 4), "melo");
+  EXPECT_EQ(poronka::testing::ReadBytes(dir.File("tune.MBT")), "keep");
+  // A score typed with a MIDI name is a score file: the question names it.
+  QString asked;
+  WhenModalShows<QMessageBox>([&](QMessageBox* box) {
+    asked = box->text();
+    box->button(QMessageBox::Yes)->click();
+  });
+  save(0, "tune.mid");
+  EXPECT_TRUE(asked.contains("tune.MBT")) << asked.toStdString();
+  EXPECT_NE(poronka::testing::ReadBytes(dir.File("tune.MBT")).find("MBT_DATA"), std::string::npos);
+}
+
+// The hourglass is up while an operation works (the prompt box itself has
+// the normal cursor) and while a writer writes.
+TEST_F(GridWindow, HourglassWhileOperationsWorkAndFilesAreWritten) {
+  Open();
+  std::vector<bool> busy;
+  QObject::connect(win->Model(), &QAbstractItemModel::headerDataChanged,
+                   [&] { busy.push_back(QApplication::overrideCursor() != nullptr); });
+  WhenModalShows<TfrmIOBox>([&](TfrmIOBox* box) {
+    busy.push_back(QApplication::overrideCursor() != nullptr);
+    box->cmbOct->setCurrentText("+2");
+    box->ButOK->click();
+  });
+  Action("SMEMove")->trigger();
+  ASSERT_GE(busy.size(), 2u);
+  EXPECT_FALSE(busy.front());
+  EXPECT_TRUE(busy.back());
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+
+  poronka::testing::TempDir dir;
+  score.FileName = dir.File("none/x.MBT");
+  Action("SMFSave")->trigger();
+  win->saveDialog = [&](const std::string&) {
+    return std::optional<std::pair<std::string, int>>({dir.File("none/x.mid"), 2});
+  };
+  win->SMFSaveAsClick();
+  EXPECT_EQ(messages.hourglass, (std::vector<bool>{true, true}));
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+// The test play box stays clear of the cell that follows the music.
+TEST_F(GridWindow, TestPlayBoxLeavesThePlayingCellVisible) {
+  MakeNewSong(score);
+  score.HalfPeriod = 25;  // a row every 50 ms
+  Open();
+  ClickCell(18, 40);  // a column in the middle of the window
+  ClickCell(18, 40);
+  WhenModalShows<TfrmIOBox>([&](TfrmIOBox* box) {
+    QTableView* g = win->Grid();
+    for (int i = 0; i < 3; ++i) {
+      const int row = g->currentIndex().row();
+      EXPECT_TRUE(QTest::qWaitFor([&] { return g->currentIndex().row() != row; }, 2000));
+      QRect cell = g->visualRect(g->currentIndex());
+      EXPECT_TRUE(g->viewport()->rect().contains(cell));
+      cell.moveTopLeft(g->viewport()->mapToGlobal(cell.topLeft()));
+      EXPECT_FALSE(box->frameGeometry().intersects(cell)) << "row " << g->currentIndex().row();
+    }
+    box->ButCancel->click();
+  });
+  win->findChild<QPushButton*>("cmTest")->click();
+  EXPECT_GT(win->Grid()->currentIndex().row(), 40);
 }
 
 TEST_F(GridWindow, FlatsCopyPasteAndHints) {

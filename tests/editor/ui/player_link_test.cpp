@@ -1,0 +1,100 @@
+// The editor opened from a real player window: what leaving it and its Open
+// command do to the player.
+#include "editor/ui/player_link.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QFileDialog>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <tuple>
+
+#include "playback/midi_output.h"
+#include "playback/periodic_timer.h"
+#include "support/test_support.h"
+
+namespace poronka::ui {
+namespace {
+
+class EditorFromPlayer : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    midi.ports = {{"Fake Synth"}};
+    PlayerServices s;
+    s.score = &score;
+    s.settings = &settings;
+    s.playlist = &playlist;
+    s.midiSystem = &midi;
+    s.systemSettings = &system;
+    s.timer = &timer;
+    s.messages = &msgs;
+    s.ppi = 120;
+    s.quitOnClose = false;
+    s.executableDir = PORONKA_BINARY_DIR;
+    player = std::make_unique<TFPoron>(std::move(s));
+  }
+  TfrmGrid* Edit() {
+    TfrmGrid* g = OpenEditor(*player, score, session, settings);
+    QApplication::processEvents();
+    return g;
+  }
+  void Leave(TfrmGrid* g) {
+    g->findChild<QPushButton*>("cmPMod")->click();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  }
+
+  Score score;
+  SoundSettings settings;
+  PlaylistState playlist;
+  FakeMidiSystem midi;
+  EnvironmentSystemSettings system;
+  ManualTimer timer;
+  RecordingMessages msgs;
+  editor::EditorSession session;
+  std::unique_ptr<TFPoron> player;
+};
+
+// Cancelling Open leaves the edits' pending preparation pending.
+TEST_F(EditorFromPlayer, ACancelledOpenChangesNothing) {
+  TfrmGrid* g = Edit();
+  QTest::mouseClick(g->Grid()->viewport(), Qt::LeftButton, Qt::NoModifier,
+                    g->Grid()->visualRect(g->Model()->index(0, 0)).center());
+  ASSERT_TRUE(session.NeedsPrepare);
+  QTimer::singleShot(100, [] {
+    if (auto* d = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) d->reject();
+  });
+  g->findChild<QAction*>("SMFOpen")->trigger();
+  EXPECT_TRUE(session.NeedsPrepare);
+  EXPECT_TRUE(g->State().undo.undoEnabled());
+  Leave(g);
+  EXPECT_FALSE(session.NeedsPrepare);
+  EXPECT_TRUE(player->Start()->isEnabled());  // the new song was prepared
+}
+
+// Leaving releases the MIDI device for the media player's MIDI file, judged
+// by the file the media player has, not by the name the score was saved
+// under.
+TEST_F(EditorFromPlayer, LeavingReleasesTheDeviceForTheMediaPlayersMidiFile) {
+  poronka::testing::TempDir dir;
+  player->Engine().state.MediaActive = true;
+  for (const auto& [media, savedAs, released] :
+       {std::tuple{"tune.mid", "song.MBT", true}, std::tuple{"tune.mp3", "song.mid", false}}) {
+    player->Devices().ReopenIfUnchecked();
+    ASSERT_TRUE(player->Devices().Out().IsOpen());
+    score = Score{};
+    score.FileName = dir.File(media);
+    TfrmGrid* g = Edit();
+    g->saveDialog = [&](const std::string&) {
+      return std::optional<std::pair<std::string, int>>({dir.File(savedAs), 4});
+    };
+    g->SMFSaveAsClick();
+    Leave(g);
+    EXPECT_EQ(player->Devices().Out().IsOpen(), !released) << media;
+  }
+}
+
+}  // namespace
+}  // namespace poronka::ui
