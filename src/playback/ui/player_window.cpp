@@ -526,9 +526,12 @@ void TFPoron::HideForEditor() {
 }
 
 void TFPoron::ShowAfterEditor() {
-  // An explicit place: the window manager keeps it instead of placing the
-  // window anew.
-  if (placeBeforeEditor_) move(*placeBeforeEditor_);
+  // An explicit place (a user-specified position for the window manager),
+  // which it keeps instead of placing the window anew.
+  if (placeBeforeEditor_) {
+    if (QWindow* handle = windowHandle()) handle->setFramePosition(*placeBeforeEditor_);
+    move(*placeBeforeEditor_);
+  }
   show();
   placeBeforeEditor_.reset();
 }

@@ -3,15 +3,42 @@
 #include <QCoreApplication>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <cstring>
 
 namespace poronka::ui {
 
+namespace {
+
+// Texts of the file dialogs that Qt's Japanese translation leaves in
+// English; it owns that translation as its child.
+class MissingQtTexts : public QTranslator {
+ public:
+  QString translate(const char* context, const char* source, const char* /*disambiguation*/,
+                    int /*n*/) const override {
+    if (!context || !source || std::strcmp(context, "QAbstractFileIconProvider") != 0) return {};
+    static const struct {
+      const char* source;
+      const char* japanese;
+    } kTexts[] = {{"Folder", "フォルダー"}, {"Drive", "ドライブ"}, {"Alias", "エイリアス"}, {"Shortcut", "ショートカット"}};
+    for (const auto& t : kTexts)
+      if (std::strcmp(source, t.source) == 0) return QString::fromUtf8(t.japanese);
+    return {};
+  }
+  bool isEmpty() const override { return false; }
+};
+
+}  // namespace
+
 std::unique_ptr<QTranslator> InstallQtJapaneseTexts() {
-  auto texts = std::make_unique<QTranslator>();
-  if (!texts->load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"), QStringLiteral("_"),
-                   QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+  const QLocale japanese(QLocale::Japanese, QLocale::Japan);
+  auto texts = std::make_unique<MissingQtTexts>();
+  auto* qt = new QTranslator(texts.get());
+  if (!qt->load(japanese, QStringLiteral("qtbase"), QStringLiteral("_"),
+                QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
     return nullptr;
-  if (!QCoreApplication::installTranslator(texts.get())) return nullptr;
+  QLocale::setDefault(japanese);
+  QCoreApplication::installTranslator(qt);
+  QCoreApplication::installTranslator(texts.get());
   return texts;
 }
 

@@ -9,7 +9,10 @@
 #include <QFileInfo>
 #include <QDropEvent>
 #include <QElapsedTimer>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileIconProvider>
+#include <QMimeDatabase>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -746,6 +749,10 @@ TEST(QtJapaneseTexts, QuestionButtonsAndFileDialogsReadJapanese) {
   for (QAbstractButton* b : dialog.findChildren<QPushButton*>())
     EXPECT_FALSE(english(b->text())) << b->text().toStdString();
   EXPECT_GE(texts_seen, 2);
+  // The type column of the file list: folders and known kinds of file.
+  QFileIconProvider icons;
+  EXPECT_FALSE(english(icons.type(QFileInfo(QDir::tempPath())))) << icons.type(QFileInfo(QDir::tempPath())).toStdString();
+  EXPECT_FALSE(english(QMimeDatabase().mimeTypeForFile("x.txt", QMimeDatabase::MatchExtension).comment()));
   texts.reset();
   QLocale::setDefault(before);
 }
