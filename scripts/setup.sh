@@ -4,7 +4,7 @@
 set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config ccache
-  qt6-base-dev qt6-multimedia-dev libfluidsynth-dev timgm6mb-soundfont
+  qt6-base-dev qt6-multimedia-dev qt6-translations-l10n libfluidsynth-dev timgm6mb-soundfont
   librtmidi-dev libasound2-dev libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth fonts-ipafont-gothic sox python3-mido imagemagick
   openttd-openmsx pulseaudio pulseaudio-utils python3-mutagen gstreamer1.0-tools fluidsynth

@@ -2,10 +2,7 @@
 // window with the records of the run, and the message loop.
 #include <QApplication>
 #include <QFileInfo>
-#include <QLibraryInfo>
-#include <QLocale>
 #include <QTimer>
-#include <QTranslator>
 #include <string>
 #include <vector>
 
@@ -20,6 +17,7 @@
 #include "playback/midi_output.h"
 #include "playback/periodic_timer.h"
 #include "playback/ui/player_window.h"
+#include "playback/ui/qt_texts.h"
 #include "playback/ui/single_instance.h"
 #include "playback/ui/title_window.h"
 #include "settings/sound_settings.h"
@@ -30,11 +28,8 @@ int main(int argc, char** argv) {
   // The desktop entry that starts the player (window icon and grouping).
   QGuiApplication::setDesktopFileName(QStringLiteral(PORONKA_APP_ID));
   QApplication::setQuitOnLastWindowClosed(false);
-  // Qt's own dialogs (the file dialogs) speak Japanese like the rest.
-  QTranslator qtTexts;
-  if (qtTexts.load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"), QStringLiteral("_"),
-                   QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-    QApplication::installTranslator(&qtTexts);
+  // Qt's own dialogs and buttons speak Japanese like the rest.
+  const std::unique_ptr<QTranslator> qtTexts = poronka::ui::InstallQtJapaneseTexts();
 
   // A relative path stays valid when the current directory changes, and in
   // the running player that a second start hands it to.
@@ -120,7 +115,7 @@ int main(int argc, char** argv) {
   mediaHooks.clearNoteDisplay = [&player] { player.ClearNoteDisplay(); };
   mediaHooks.playerVisible = [&player] { return player.isVisible(); };
   mediaHooks.mode = [&player] { return player.Mode(); };
-  mediaHooks.leftButtonDown = [] { return bool(QApplication::mouseButtons() & Qt::LeftButton); };
+  mediaHooks.leftButtonDown = [&player] { return player.PositionBarHeld(); };
   mediaHooks.positionBar = [&player] { return player.PosiBar()->value(); };
   mediaHooks.midiMenuChanged = [&player] { player.RefreshDeviceChecks(); };
   poronka::ui::MediaController media(std::move(mediaHooks), player, player.Engine().state, settings,

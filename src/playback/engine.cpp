@@ -76,11 +76,16 @@ RollGeometry ComputeRollGeometry(int ppi, int32_t rowCount, int32_t columnCount)
   return g;
 }
 
+int CombLineX(const RollGeometry& g, int32_t q) {
+  return Round(q * g.ColumnScale + g.ColumnScale / 2) + g.RollLeft;
+}
+
 ToothRect ToothOf(const RollGeometry& g, int32_t column, int32_t columnCount) {
-  const double cs = g.ColumnScale;
+  // Between the dividers on either side, rounded exactly as they are drawn,
+  // so that lighting a tooth never covers a divider.
   ToothRect t;
-  t.x0 = g.RollLeft - Round(cs / 2 - column * cs) + 2;
-  t.x1 = g.RollLeft - Round(cs / 2 - column * cs - cs) - 1;
+  t.x0 = CombLineX(g, column - 1) + 2;
+  t.x1 = CombLineX(g, column) - 1;
   t.y1 = columnCount > 0 ? g.ToothMax - static_cast<int>(int64_t{column} * g.ToothRange / columnCount) : g.ToothMax;
   return t;
 }
@@ -140,6 +145,7 @@ void PlaybackEngine::PrepareSong(int mode, Messages& msgs) {
   Score& s = score_;
   if (mode == 0 || mode == 1) {
     display_.SetWaitCursor(true);
+    state.Dragging = false;  // a new song: no drag of the last one holds it
     if (state.MediaActive) {
       if (media_) media_->Close();
       state.MediaActive = false;
@@ -152,7 +158,9 @@ void PlaybackEngine::PrepareSong(int mode, Messages& msgs) {
   if (mode == 1) return;
 
   if (mode == 0) {
-    s.MaxSlot = 0;
+    // As the MBT reader leaves it: -1 for a song without notes, so that no
+    // channel is set up at Start or Stop.
+    s.MaxSlot = -1;
     for (int32_t r = 1; r <= s.RowCount && r < static_cast<int32_t>(s.RowNotes.size()); ++r) {
       ForEachNote(s.RowNotes[r], [&](int slot, int32_t c) {
         s.MaxSlot = std::max(s.MaxSlot, slot);
@@ -227,10 +235,9 @@ void PlaybackEngine::DrawComb() {
     auto line = [&](int x, int yEnd) {
       for (int y = 0; y < yEnd; ++y) comb_.Set(x, y, kCombLineColour);
     };
-    line(Round(g.ColumnScale / 2) + g.RollLeft, g.ToothMax);
+    line(CombLineX(g, 0), g.ToothMax);
     for (int32_t q = 1; q <= columns; ++q)
-      line(Round(q * g.ColumnScale + g.ColumnScale / 2) + g.RollLeft,
-           g.ToothMax - static_cast<int>(int64_t{q} * g.ToothRange / columns));
+      line(CombLineX(g, q), g.ToothMax - static_cast<int>(int64_t{q} * g.ToothRange / columns));
   }
   display_.ShowComb(CombSnapshot());
 }
@@ -359,6 +366,7 @@ void PlaybackEngine::StopClick() {
     ClearRowHighlight();
   }
   state.CurrentRow = 1;
+  state.Dragging = false;
   SendDefaultTone(true);
   display_.SetRollTop(geometry_.RollBaseTop);
   display_.SetLabel(PlayerLabel::Curent, "/ 0");
@@ -523,6 +531,13 @@ void PlaybackEngine::ApplyTempo() {
 }
 
 // ---- position bar ------------------------------------------------------------------------------------
+
+void PlaybackEngine::PositionBarPressed() { state.Dragging = playing_.load(); }
+
+void PlaybackEngine::PositionBarReleased(int position) {
+  PosiBarChange(position, false);
+  state.Dragging = false;
+}
 
 void PlaybackEngine::PosiBarChange(int position, bool leftButtonDown) {
   if (state.MediaActive) return;  // the media player follows the bar itself

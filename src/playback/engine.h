@@ -76,6 +76,10 @@ struct RollGeometry {
 };
 RollGeometry ComputeRollGeometry(int ppi, int32_t rowCount, int32_t columnCount);
 
+// The x of the comb's divider line q (0 left of the first tooth, q right of
+// tooth q).
+int CombLineX(const RollGeometry& g, int32_t q);
+
 // Column c's tooth: x from x0 to x1 and y from 0 to y1, ends included.
 struct ToothRect {
   int x0, x1, y1;
@@ -204,6 +208,7 @@ struct PlayerState {
   std::atomic<bool> AdvanceNext{true};
   std::atomic<int32_t> Step{1};
   std::atomic<bool> HoldSong{false};
+  // The left button is down on the position bar while playing.
   std::atomic<bool> Dragging{false};
   std::atomic<bool> DisplayOn{true};
   std::atomic<bool> MediaActive{false};
@@ -246,10 +251,15 @@ class PlaybackEngine {
   void cmBpmPlusClick();
   void ApplyTempo();
 
-  // Handler of the position bar (score branch). Call it for every change of
-  // the bar and also when the user releases it (leftButtonDown false), so
-  // that the end of a drag lets the ticks run again.
+  // Handler of the position bar (score branch), for every change of the
+  // bar; leftButtonDown: the left button is down on the bar right now.
   void PosiBarChange(int position, bool leftButtonDown);
+  // The left button went down anywhere on the bar: while playing, the ticks
+  // hold still until it is let go.
+  void PositionBarPressed();
+  // The left button was let go (or the press was lost): the bar's position
+  // applies and the ticks run again.
+  void PositionBarReleased(int position);
   void cmFwrdMouseDown(bool leftButton = true) { if (leftButton) state.FwrdTag = 1; }
   void cmFwrdMouseUp(bool leftButton = true) { if (leftButton) state.FwrdTag = 0; }
   void cmRwndMouseDown(bool leftButton = true) { if (leftButton) state.RwndTag = 1; }

@@ -9,8 +9,8 @@ namespace poronka {
 
 const char* const kNoMidiDeviceMessage = "MIDI出力デバイスがインストールされていません";
 
-std::string OpenFailedMessage(const std::string& caption) {
-  return "MIDI出力デバイス（" + caption + "）をオープンできません";
+std::string OpenFailedMessage(const std::string& name) {
+  return "MIDI出力デバイス（" + name + "）をオープンできません";
 }
 
 // ---- MidiOut -------------------------------------------------------------------
@@ -133,7 +133,7 @@ bool MidiDevices::OpenDevice(int index) {
   if (index < 0 || index >= static_cast<int>(items_.size())) return false;
   std::unique_ptr<MidiDevice> device = system_.Open(items_[index].deviceId);
   if (!device) {
-    msgs_.ShowError(OpenFailedMessage(items_[index].caption));
+    msgs_.ShowError(OpenFailedMessage(items_[index].productName));
     return false;
   }
   out_.Attach(std::move(device));

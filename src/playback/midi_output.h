@@ -106,8 +106,9 @@ std::string FindMapperDeviceName(SystemSettings& settings);
 
 extern const char* const kNoMidiDeviceMessage;  // no output device at all
 
-// "MIDI出力デバイス（" + caption + "）をオープンできません"
-std::string OpenFailedMessage(const std::string& caption);
+// "MIDI出力デバイス（" + name + "）をオープンできません", with the device's
+// name as the user reads it (no menu hot-key markup).
+std::string OpenFailedMessage(const std::string& name);
 
 struct DeviceMenuItem {
   std::string caption;  // product name + "(&" + letter + ")"

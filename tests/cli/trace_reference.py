@@ -55,7 +55,7 @@ def main(argv):
     n_rows = len(song)
     want = n_rows if opts["--rows"] is None else opts["--rows"]
     used = [ch for row in song for ch, _ in row]
-    top = max(used) if used else 0
+    top = max(used) if used else -1  # a song without notes sets up no channel
     channels = [ch for ch in range(top + 1) if ch != 9]
     out = []
 

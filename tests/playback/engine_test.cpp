@@ -141,6 +141,29 @@ TEST(EnginePrepare, MbtLoadThroughHooksGivesTheSameRoll) {
   EXPECT_FALSE(rig.display.cursor.back());
 }
 
+TEST(EngineComb, LitTeethNeverCoverADividerAndRestoreExactly) {
+  // At 96 pixels per inch a tooth's edge and its divider used to round apart.
+  for (int ppi : {96, 120, 144}) {
+    EngineRig rig;
+    rig.engine.SetupDisplay(ppi, ppi * 416 / 120, ppi * 88 / 120);
+    const std::u16string letters = u"CcDdEFfGgAaBCcDdEFfGgAaBCcDdEFfGgAaB";
+    std::vector<std::vector<int32_t>> rows(4);
+    for (int32_t c = 1; c <= 36; ++c) rows[(c - 1) / 15].push_back(c);
+    testing::MakeSong(rig.score, rows, 375, letters);
+    rig.engine.PrepareSong(0);
+    const Rgb24Image rest = rig.engine.CombSnapshot();
+    rig.engine.StartClick();
+    for (int row = 1; row <= 4; ++row) {
+      rig.Tick(2);
+      const Rgb24Image lit = rig.engine.CombSnapshot();
+      for (int x = 0; x < rest.width; ++x)
+        ASSERT_FALSE(rest.At(x, 0) == kCombLineColour && !(lit.At(x, 0) == kCombLineColour))
+            << "ppi " << ppi << " row " << row << " x " << x;
+    }
+    EXPECT_TRUE(rig.engine.CombSnapshot().pixels == rest.pixels) << "ppi " << ppi;
+  }
+}
+
 // ---- start and ticks ---------------------------------------------------------------
 
 TEST(EngineStart, SendsTheChannelSetUpInOrderWithoutBankSelect) {
@@ -163,6 +186,17 @@ TEST(EngineStart, SendsTheChannelSetUpInOrderWithoutBankSelect) {
   EXPECT_TRUE(rig.display.enabled[PlayerControl::Stop]);
   EXPECT_TRUE(rig.display.enabled[PlayerControl::Pause]);
   EXPECT_EQ(rig.display.pauseCaption, "一時停止");
+}
+
+TEST(EngineStart, ASongWithoutNotesSetsUpNoChannelAtStartOrStop) {
+  EngineRig rig;
+  rig.settings.Program = 20;  // Stop would set the music box tone back
+  rig.Prepare({{}, {}});
+  EXPECT_EQ(rig.score.MaxSlot, -1);
+  rig.engine.StartClick();
+  rig.Tick(4);
+  rig.engine.StopClick();
+  EXPECT_SEQ(rig.Lines(), ElementsAre("1500 reset"));
 }
 
 TEST(EngineStart, BankSelectOnlyWithAVariation) {
@@ -530,6 +564,32 @@ TEST(EnginePosition, BarMovesTheRowAndDraggingHoldsTicks) {
   EXPECT_EQ(rig.display.positions.back(), 502);  // round(1003 / 2) ties to even
   EXPECT_EQ(rig.engine.state.PositionValue, 502);
   rig.engine.PosiBarChange(502, true);  // the engine's own move: nothing
+  EXPECT_FALSE(rig.engine.state.Dragging);
+}
+
+TEST(EnginePosition, PressOnTheBarHoldsTicksUntilLetGoStopOrANewSong) {
+  EngineRig rig;
+  rig.Prepare(std::vector<std::vector<int32_t>>(100, std::vector<int32_t>{1}));
+  rig.engine.PositionBarPressed();  // stopped: nothing to hold
+  EXPECT_FALSE(rig.engine.state.Dragging);
+  rig.engine.StartClick();
+  rig.Tick(2);
+  rig.engine.PositionBarPressed();  // on the handle: no move yet, still held
+  rig.ClearLog();
+  rig.Tick(4);
+  EXPECT_TRUE(rig.Lines().empty());
+  rig.engine.PositionBarReleased(500);
+  EXPECT_FALSE(rig.engine.state.Dragging);
+  EXPECT_EQ(rig.engine.state.CurrentRow, 50);
+  rig.Tick(2);
+  EXPECT_EQ(rig.engine.state.CurrentRow, 51);
+
+  rig.engine.PositionBarPressed();
+  rig.engine.StopClick();
+  EXPECT_FALSE(rig.engine.state.Dragging);
+  rig.engine.StartClick();
+  rig.engine.PositionBarPressed();
+  rig.engine.PrepareSong(0);
   EXPECT_FALSE(rig.engine.state.Dragging);
 }
 

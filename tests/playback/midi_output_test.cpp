@@ -151,7 +151,7 @@ TEST(DeviceMenu, OpenMovesTheCheckAndFailureKeepsIt) {
 
   // A device that fails: message, then the previous one is open again.
   rig.devices.MIDIItemClick(2);
-  EXPECT_EQ(rig.msgs.Texts().back(), "MIDI出力デバイス（Dead(&C)）をオープンできません");
+  EXPECT_EQ(rig.msgs.Texts().back(), "MIDI出力デバイス（Dead）をオープンできません");
   EXPECT_EQ(rig.devices.DeviceIndex(), 1);
   EXPECT_TRUE(rig.devices.Items()[1].checked);
   EXPECT_FALSE(rig.devices.Items()[2].checked);

@@ -31,7 +31,7 @@ void PlayerEditorLink::ReleaseMidiForMedia() {
   if (player_.Devices().Out().IsOpen()) player_.Devices().CloseDevice();
 }
 
-void PlayerEditorLink::ShowPlayer() { player_.show(); }
+void PlayerEditorLink::ShowPlayer() { player_.ShowAfterEditor(); }
 
 void PlayerEditorLink::ExitApplication() { player_.close(); }
 
@@ -47,7 +47,7 @@ TfrmGrid* OpenEditor(TFPoron& player, Score& score, editor::EditorSession& sessi
   auto* grid = new TfrmGrid(score, session, settings, nullptr, *link);
   QObject::connect(grid, &QObject::destroyed, [link] { delete link; });
   grid->show();
-  player.hide();
+  player.HideForEditor();
   return grid;
 }
 

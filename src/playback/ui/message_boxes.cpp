@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace poronka::ui {
 
@@ -22,21 +23,39 @@ QString PlayerMessageBoxes::Caption() const {
   return caption_ ? caption_() : QString::fromUtf8("ポロンカ");
 }
 
-void PlayerMessageBoxes::ShowError(const std::string& text) {
+int PlayerMessageBoxes::Run(QMessageBox::Icon icon, const std::string& text,
+                            QMessageBox::StandardButtons buttons, QMessageBox::StandardButton okButton) {
   RestoreCursor();
-  QMessageBox::warning(parent_, Caption(), BoxText(text), QMessageBox::Ok);
+  // Over its window while that is on screen; otherwise (the device error
+  // during start-up) centred on the screen and above the splash.
+  QWidget* owner = parent_ && parent_->window()->isVisible() ? parent_->window() : nullptr;
+  QMessageBox box(icon, Caption(), BoxText(text), buttons, owner);
+  if (!owner) box.setWindowFlag(Qt::WindowStaysOnTopHint);
+  box.setDefaultButton(okButton);
+  if (buttons & QMessageBox::Cancel) box.setEscapeButton(QMessageBox::Cancel);
+  // Once shown, the box takes the focus.
+  QMetaObject::invokeMethod(
+      &box,
+      [&box] {
+        box.raise();
+        box.activateWindow();
+        if (QAbstractButton* b = box.defaultButton()) b->setFocus();
+      },
+      Qt::QueuedConnection);
+  return box.exec();
+}
+
+void PlayerMessageBoxes::ShowError(const std::string& text) {
+  Run(QMessageBox::Warning, text, QMessageBox::Ok, QMessageBox::Ok);
 }
 
 void PlayerMessageBoxes::ShowInformation(const std::string& text) {
-  RestoreCursor();
-  QMessageBox::information(parent_, Caption(), BoxText(text), QMessageBox::Ok);
+  Run(QMessageBox::Information, text, QMessageBox::Ok, QMessageBox::Ok);
 }
 
 bool PlayerMessageBoxes::AskOkCancel(const std::string& text) {
-  RestoreCursor();
-  return QMessageBox::question(parent_, Caption(), BoxText(text),
-                               QMessageBox::Ok | QMessageBox::Cancel,
-                               QMessageBox::Cancel) == QMessageBox::Ok;
+  return Run(QMessageBox::Question, text, QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Ok) ==
+         QMessageBox::Ok;
 }
 
 }  // namespace poronka::ui

@@ -1,8 +1,11 @@
 // Messages shown as message boxes over the player window: errors and
-// information with an OK button, questions with OK and Cancel. The normal
-// cursor is restored before a box appears.
+// information with an OK button, questions with OK and Cancel (Enter is OK,
+// Escape cancels). A box is centred on its window, or on the screen while
+// that window is not shown, and takes the focus. The normal cursor is
+// restored before a box appears.
 #pragma once
 
+#include <QMessageBox>
 #include <QPointer>
 #include <QString>
 #include <QWidget>
@@ -23,6 +26,8 @@ class PlayerMessageBoxes : public Messages {
 
  private:
   QString Caption() const;
+  int Run(QMessageBox::Icon icon, const std::string& text, QMessageBox::StandardButtons buttons,
+          QMessageBox::StandardButton okButton);
   QPointer<QWidget> parent_;
   std::function<QString()> caption_;
 };

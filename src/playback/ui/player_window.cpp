@@ -32,6 +32,7 @@
 #include "playback/ui/file_dialogs.h"
 #include "playback/ui/help_window.h"
 #include "playback/ui/message_boxes.h"
+#include "playback/ui/title_label.h"
 #include "playback/ui/title_window.h"
 
 namespace poronka::ui {
@@ -159,7 +160,9 @@ void TFPoron::BuildControls() {
     return l;
   };
   label2_ = label("Label2", "曲名", kLabel2);
-  lblTitle_ = label("lblTitle", kNoDataTitle, kTitle);
+  lblTitle_ = new TitleLabel(Q(kNoDataTitle), client_);
+  lblTitle_->setObjectName("lblTitle");
+  place(lblTitle_, kTitle);
   lblTitle_->setWordWrap(true);
   lblTitle_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   label1_ = label("Label1", "ポジション", kLabel1);
@@ -205,7 +208,7 @@ void TFPoron::BuildControls() {
   cmBfor_ = speed("cmBfor", "前の曲へ", QStyle::SP_MediaSkipBackward, kBfor);
   cmNext_ = speed("cmNext", "次の曲へ", QStyle::SP_MediaSkipForward, kNext);
 
-  posiBar_ = new QSlider(Qt::Vertical, client_);
+  posiBar_ = new PositionBar(client_);
   posiBar_->setObjectName("PosiBar");
   posiBar_->setRange(1, kPositionMax);
   posiBar_->setPageStep(50);
@@ -255,23 +258,25 @@ void TFPoron::BuildControls() {
   connect(cmRwnd_, &QToolButton::released, this, [this] { engine_->cmRwndMouseUp(); });
   connect(cmBfor_, &QToolButton::clicked, this, [this] { cmBforClick(); });
   connect(cmNext_, &QToolButton::clicked, this, [this] { cmNextClick(); });
+  // The bar counts as dragged while the left button is down on it, wherever
+  // it was pressed; keys and the wheel only move it.
   connect(posiBar_, &QSlider::valueChanged, this, [this](int v) {
-    const bool left = QApplication::mouseButtons() & Qt::LeftButton;
+    const bool held = posiBar_->Held();
     if (engine_->state.MediaActive) {
-      if (attachments_.mediaPosiBarChange) attachments_.mediaPosiBarChange(v, left);
+      if (attachments_.mediaPosiBarChange) attachments_.mediaPosiBarChange(v, held);
       return;
     }
-    engine_->PosiBarChange(v, left);
+    engine_->PosiBarChange(v, held);
   });
-  // Letting go of the bar ends a drag even when the last move brought it
-  // back to where the engine had left it.
-  connect(posiBar_, &QSlider::sliderReleased, this, [this] {
+  connect(posiBar_, &PositionBar::pressed, this, [this] {
+    if (!engine_->state.MediaActive) engine_->PositionBarPressed();
+  });
+  connect(posiBar_, &PositionBar::letGo, this, [this](int v) {
     if (engine_->state.MediaActive) {
-      if (attachments_.mediaPosiBarChange) attachments_.mediaPosiBarChange(posiBar_->value(), false);
+      if (attachments_.mediaPosiBarChange) attachments_.mediaPosiBarChange(v, false);
       return;
     }
-    engine_->PosiBarChange(posiBar_->value(), false);
-    engine_->state.Dragging = false;
+    engine_->PositionBarReleased(v);
   });
   connect(txtChk_, &QLineEdit::textChanged, this,
           [this](const QString& t) { navigation_.SignalChanged(t.toStdString()); });
@@ -355,7 +360,11 @@ void TFPoron::FormCreate() {
   client_->setFixedSize(cmNext_->geometry().right() + 1 + Scaled(30), Scaled(kClientHeight));
   layout()->setSizeConstraint(QLayout::SetFixedSize);
   adjustSize();
-  setWindowFlags((windowFlags() & ~Qt::WindowMaximizeButtonHint) | Qt::MSWindowsFixedSizeDialogHint);
+  // A fixed border with the system menu and the minimise box (and the close
+  // box that goes with the system menu), nothing to maximise.
+  setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                 Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
+                 Qt::MSWindowsFixedSizeDialogHint);
 
   // Roll background: the system's tooltip colour.
   const QColor tip = QToolTip::palette().color(QPalette::ToolTipBase);
@@ -510,6 +519,22 @@ void TFPoron::mnuSetClick() {
   if (attachments_.showSettings) attachments_.showSettings();
 }
 
+void TFPoron::HideForEditor() {
+  placeBeforeEditor_ = pos();
+  hide();
+}
+
+void TFPoron::ShowAfterEditor() {
+  // An explicit place (a user-specified position for the window manager),
+  // which it keeps instead of placing the window anew.
+  if (placeBeforeEditor_) {
+    if (QWindow* handle = windowHandle()) handle->setFramePosition(*placeBeforeEditor_);
+    move(*placeBeforeEditor_);
+  }
+  show();
+  placeBeforeEditor_.reset();
+}
+
 void TFPoron::mnuGridClick() {
   if (!attachments_.openEditor) return;
   if (playlistVisible_ && attachments_.hidePlaylist) attachments_.hidePlaylist();
@@ -613,7 +638,7 @@ LoadingWindow* TFPoron::LoadingBox() {
 void TFPoron::ApplyKeyShift(int semitones) {
   settings_.KeyShift = semitones;
   engine_->state.Transpose = semitones * 256;
-  lblPich_->setText(QString::number(semitones));
+  lblPich_->setText(Q(KeyShiftText(semitones)));  // "+15" like the settings dialog
   if (attachments_.keyShiftChanged) attachments_.keyShiftChanged(semitones);
 }
 

@@ -33,6 +33,7 @@
 #include "playback/engine.h"
 #include "playback/midi_output.h"
 #include "playback/periodic_timer.h"
+#include "playback/ui/position_bar.h"
 #include "settings/sound_settings.h"
 
 class QFrame;
@@ -138,6 +139,10 @@ class TFPoron : public QMainWindow,
   void mnuPListClick();
   void mnuSetClick();
   void mnuGridClick();
+  // The editor takes the player's place: the player hides and comes back
+  // where it was.
+  void HideForEditor();
+  void ShowAfterEditor();
   void mnuExprClick();
   void mnuVersionClick();
   void cmBforClick() { navigation_.Previous(); }
@@ -177,7 +182,9 @@ class TFPoron : public QMainWindow,
   QPushButton* Start() const { return start_; }
   QPushButton* Stop() const { return stop_; }
   QPushButton* CmPause() const { return cmPause_; }
-  QSlider* PosiBar() const { return posiBar_; }
+  PositionBar* PosiBar() const { return posiBar_; }
+  // The left button is down on the position bar right now.
+  bool PositionBarHeld() const { return posiBar_->Held(); }
   QLabel* Label(PlayerLabel l) const;
   QLabel* PicDisp() const { return picDisp_; }
   QLabel* PicNote() const { return picNote_; }
@@ -281,6 +288,7 @@ class TFPoron : public QMainWindow,
   bool shownOnce_ = false;
   bool closing_ = false;
   bool screenTooLarge_ = false;
+  std::optional<QPoint> placeBeforeEditor_;
   std::string installFolder_;
   std::string helpFile_;
   std::string applicationTitle_;
@@ -308,7 +316,7 @@ class TFPoron : public QMainWindow,
   QToolButton* cmFwrd_ = nullptr;
   QToolButton* cmBfor_ = nullptr;
   QToolButton* cmNext_ = nullptr;
-  QSlider* posiBar_ = nullptr;
+  PositionBar* posiBar_ = nullptr;
   QFrame* panel1_ = nullptr;
   QLabel* picDisp_ = nullptr;
   QLabel* picNote_ = nullptr;

@@ -173,6 +173,7 @@ TfrmSet::TfrmSet(SoundSettings& settings, QWidget* parent) : QDialog(parent), se
   buttons->addWidget(cmSetOK);
   buttons->addWidget(cmSetCan);
   auto* main = new QVBoxLayout(this);
+  main->setSizeConstraint(QLayout::SetFixedSize);  // fixed size, nothing to maximise
   main->addLayout(grid);
   main->addWidget(GroupBox1);
   main->addLayout(options);

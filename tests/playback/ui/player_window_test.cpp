@@ -9,17 +9,29 @@
 #include <QFileInfo>
 #include <QDropEvent>
 #include <QElapsedTimer>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileIconProvider>
+#include <QMimeDatabase>
 #include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QRegularExpression>
+#include <QScreen>
+#include <QTimer>
+#include <QWheelEvent>
 #include <QMimeData>
 #include <QTest>
 #include <QTextBrowser>
 #include <QUrl>
 #include <thread>
 
+#include "editor/ui/player_link.h"
 #include "library/navigation.h"
 #include "playback/ui/about_window.h"
 #include "playback/ui/help_window.h"
 #include "playback/ui/message_boxes.h"
+#include "playback/ui/qt_texts.h"
 #include "playback/ui/single_instance.h"
 #include "playback/ui/title_window.h"
 #include "support/test_support.h"
@@ -451,6 +463,8 @@ TEST_F(PlayerWindowTest, MidiFilesAreConvertedAndPlayable) {
   EXPECT_NE(Text(PlayerLabel::Title), QString::fromUtf8(kDataErrorTitle));
   EXPECT_TRUE(w->Start()->isEnabled()) << (msgs.entries.empty() ? "" : msgs.entries[0].text);
   EXPECT_EQ(score.ColumnCount, 4);
+  // The pitch adjustment raises C4..G4 (average 63) by 15 towards key 78.
+  EXPECT_EQ(Text(PlayerLabel::Pich), QStringLiteral("+15"));
   QTest::mouseClick(w->Start(), Qt::LeftButton);
   midi.log.Clear();
   TickRows(score.RowCount);
@@ -572,6 +586,199 @@ TEST(SingleInstance, ASecondStartReachesTheFirst) {
   EXPECT_TRUE(QTest::qWaitFor([&] { return !opened.isEmpty(); }, 1000));
   EXPECT_EQ(opened, QStringList{path});
   EXPECT_EQ(activations, 2);
+}
+
+}  // namespace
+}  // namespace poronka::ui
+
+namespace poronka::ui {
+namespace {
+
+// The position bar as a user handles it: 1 at the top, so the thumb goes
+// down as the song plays; a press anywhere on it holds the song only while
+// the left button is down; keys and the wheel never hold it.
+TEST_F(PlayerWindowTest, PositionBarHoldsTheSongOnlyWhileTheLeftButtonIsDown) {
+  Make({Example("sakura.mbt")});
+  w->show();
+  w->FormShow();
+  PositionBar* bar = w->PosiBar();
+  QTest::mouseClick(w->Start(), Qt::LeftButton);
+  TickRows(3);
+  const QRect early = bar->HandleRect();
+  EXPECT_LT(early.center().y(), bar->height() / 4);
+
+  // A press on the groove below the handle, held over several ticks.
+  const QPoint groove(bar->width() / 2, bar->height() - 6);
+  ASSERT_FALSE(early.contains(groove));
+  QTest::mousePress(bar, Qt::LeftButton, {}, groove);
+  EXPECT_TRUE(w->Engine().state.Dragging);
+  const int pressedAt = w->Engine().state.CurrentRow;
+  midi.log.Clear();
+  TickRows(3);
+  EXPECT_TRUE(midi.log.Sent().empty());
+  EXPECT_EQ(w->Engine().state.CurrentRow, pressedAt);
+  QTest::mouseRelease(bar, Qt::LeftButton, {}, groove);
+  EXPECT_FALSE(w->Engine().state.Dragging);
+  TickRows(2);
+  EXPECT_EQ(w->Engine().state.CurrentRow, pressedAt + 2);
+  EXPECT_GT(bar->HandleRect().center().y(), early.center().y());
+
+  // Page Down and the wheel turned towards the user move the thumb down.
+  const int before = bar->value();
+  QTest::keyClick(bar, Qt::Key_PageDown);
+  EXPECT_EQ(bar->value(), before + 50);
+  EXPECT_FALSE(w->Engine().state.Dragging);
+  const QPointF centre = QRectF(bar->rect()).center();
+  QWheelEvent wheel(centre, bar->mapToGlobal(centre), {}, QPoint(0, -120), Qt::NoButton, Qt::NoModifier,
+                    Qt::NoScrollPhase, false);
+  QApplication::sendEvent(bar, &wheel);
+  EXPECT_GT(bar->value(), before + 50);
+  EXPECT_FALSE(w->Engine().state.Dragging);
+  const int row = w->Engine().state.CurrentRow;
+  TickRows(1);
+  EXPECT_EQ(w->Engine().state.CurrentRow, row + 1);
+
+  // A press lost without a release (the window goes away) lets go as well.
+  const QPoint handle = bar->HandleRect().center();
+  QTest::mousePress(bar, Qt::LeftButton, {}, handle);
+  EXPECT_TRUE(w->Engine().state.Dragging);
+  w->hide();
+  EXPECT_FALSE(w->Engine().state.Dragging);
+  w->show();
+  QTest::mouseRelease(bar, Qt::LeftButton, {}, handle);
+}
+
+// A title longer than the label: whole lines only, none cut at the bottom.
+TEST_F(PlayerWindowTest, TheTitleShowsTheLinesThatFitAndNoneCutThrough) {
+  Make();
+  QLabel* title = w->Label(PlayerLabel::Title);
+  const QString text = QString::fromUtf8("一行目の題名\r\n二行目の説明\r\n三行目の説明\r\n四行目");
+  title->setText(text);
+  const QImage image = title->grab().toImage();
+  const QColor background = image.pixelColor(image.width() - 1, 0);
+  auto inkInRow = [&](int y) {
+    for (int x = 0; x < image.width(); ++x)
+      if (image.pixelColor(x, y) != background) return true;
+    return false;
+  };
+  EXPECT_TRUE(inkInRow(title->fontMetrics().ascent() / 2));
+  for (int y = image.height() - 3; y < image.height(); ++y) EXPECT_FALSE(inkInRow(y)) << "row " << y;
+  EXPECT_EQ(title->text(), text);
+}
+
+TEST_F(PlayerWindowTest, OnlySystemMenuAndMinimiseBoxAndTheSamePlaceAfterTheEditor) {
+  Make({Example("sakura.mbt")});
+  w->FormShow();
+  const Qt::WindowFlags flags = w->windowFlags();
+  EXPECT_TRUE(flags & Qt::CustomizeWindowHint);  // the window manager shows only what is asked
+  EXPECT_TRUE(flags & Qt::WindowSystemMenuHint);
+  EXPECT_TRUE(flags & Qt::WindowMinimizeButtonHint);
+  EXPECT_FALSE(flags & Qt::WindowMaximizeButtonHint);
+
+  w->move(310, 190);
+  w->show();
+  const QPoint place = w->pos();
+  editor::EditorSession session;
+  QPointer<TfrmGrid> grid = OpenEditor(*w, score, session, settings);
+  EXPECT_TRUE(w->isHidden());
+  w->move(0, 0);  // a window manager places a window that is mapped again
+  grid->close();
+  EXPECT_TRUE(w->isVisible());
+  EXPECT_EQ(w->pos(), place);
+  if (grid) delete grid.data();
+}
+
+// Every OK/Cancel question answers OK to Enter and Cancel to Escape; a box
+// is centred on its window, or on the screen while the window is hidden,
+// and has the focus.
+TEST(PlayerMessageBoxesTest, EnterIsOkEscapeCancelsCentredWithTheFocus) {
+  QWidget owner;
+  owner.setGeometry(0, 0, 300, 200);  // where a window stands before it is shown
+  PlayerMessageBoxes boxes(&owner);
+  struct Seen {
+    QPoint centre;
+    bool focus = false;
+  };
+  auto answerWith = [](int key, Seen& seen) {
+    QTimer::singleShot(0, [key, &seen] {
+      QWidget* box = QApplication::activeModalWidget();
+      ASSERT_NE(box, nullptr);
+      seen.focus = QTest::qWaitFor([box] { return QApplication::activeWindow() == box; }, 1000);
+      seen.centre = box->frameGeometry().center();
+      QTest::keyClick(box, static_cast<Qt::Key>(key));
+    });
+  };
+  const QPoint screenCentre = QGuiApplication::primaryScreen()->availableGeometry().center();
+  Seen seen;
+  answerWith(Qt::Key_Return, seen);
+  EXPECT_TRUE(boxes.AskOkCancel("よろしいですか？"));
+  EXPECT_TRUE(seen.focus);
+  EXPECT_LE((seen.centre - screenCentre).manhattanLength(), 4);
+
+  owner.setGeometry(60, 80, 500, 360);
+  owner.show();
+  answerWith(Qt::Key_Escape, seen);
+  EXPECT_FALSE(boxes.AskOkCancel("よろしいですか？"));
+  EXPECT_LE((seen.centre - owner.geometry().center()).manhattanLength(), 4);
+  answerWith(Qt::Key_Return, seen);
+  boxes.ShowError("MIDI出力デバイス（X）をオープンできません");
+  EXPECT_TRUE(seen.focus);
+}
+
+// Qt's own texts are Japanese whatever the locale: no English word on the
+// buttons of a question or in a file dialog.
+TEST(QtJapaneseTexts, QuestionButtonsAndFileDialogsReadJapanese) {
+  const QLocale before;
+  QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+  std::unique_ptr<QTranslator> texts = InstallQtJapaneseTexts();
+  ASSERT_NE(texts, nullptr);
+  auto english = [](QString s) {
+    s.remove(QRegularExpression(QStringLiteral("\\(&.\\)|&")));
+    return s != QStringLiteral("OK") && s.contains(QRegularExpression(QStringLiteral("[A-Za-z]{2,}")));
+  };
+  QMessageBox question(QMessageBox::Question, QStringLiteral("x"), QStringLiteral("y"),
+                       QMessageBox::Ok | QMessageBox::Cancel);
+  for (QAbstractButton* b : question.buttons()) EXPECT_FALSE(english(b->text())) << b->text().toStdString();
+  QFileDialog dialog;
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  int texts_seen = 0;
+  for (QLabel* l : dialog.findChildren<QLabel*>()) {
+    EXPECT_FALSE(english(l->text())) << l->text().toStdString();
+    texts_seen += !l->text().isEmpty();
+  }
+  for (QAbstractButton* b : dialog.findChildren<QPushButton*>())
+    EXPECT_FALSE(english(b->text())) << b->text().toStdString();
+  EXPECT_GE(texts_seen, 2);
+  // The type column of the file list: folders and known kinds of file.
+  QFileIconProvider icons;
+  EXPECT_FALSE(english(icons.type(QFileInfo(QDir::tempPath())))) << icons.type(QFileInfo(QDir::tempPath())).toStdString();
+  EXPECT_FALSE(english(QMimeDatabase().mimeTypeForFile("x.txt", QMimeDatabase::MatchExtension).comment()));
+  texts.reset();
+  QLocale::setDefault(before);
+}
+
+// The help names the player's menus as they read, without hot-key markup,
+// and no command that the program does not have.
+TEST_F(PlayerWindowTest, TheHelpMatchesTheMenus) {
+  Make();
+  QFile file(QString::fromStdString(testing::SourcePath("data/help/index.html")));
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  QString help = QString::fromUtf8(file.readAll());
+  help.replace(QStringLiteral("&amp;"), QStringLiteral("&"));
+  EXPECT_FALSE(help.contains(QStringLiteral("(&")));
+  EXPECT_FALSE(help.contains(QString::fromUtf8("切り取り")));
+  auto named = [&](QAction* a) {
+    QString caption = a->text();
+    caption.remove(QRegularExpression(QStringLiteral("\\(&.\\)|\\.\\.\\.$")));
+    EXPECT_TRUE(help.contains(QString::fromUtf8("「") + caption + QString::fromUtf8("」")))
+        << caption.toStdString();
+  };
+  for (QAction* top : w->menuBar()->actions()) {
+    named(top);
+    if (top->menu() == w->MidiMenu()) continue;  // the devices of this machine
+    for (QAction* a : top->menu()->actions())
+      if (!a->isSeparator()) named(a);
+  }
 }
 
 }  // namespace

@@ -95,6 +95,15 @@ TEST(SettingsDialog, CreationShowsTheDefaults) {
   EXPECT_FALSE(d.windowFlags() & Qt::WindowCloseButtonHint);
 }
 
+TEST(SettingsDialog, FixedSizeWithNothingToMaximise) {
+  SoundSettings s;
+  TfrmSet d(s);
+  d.show();
+  EXPECT_EQ(d.minimumSize(), d.maximumSize());
+  EXPECT_EQ(d.size(), d.minimumSize());
+  EXPECT_FALSE(d.windowFlags() & Qt::WindowMaximizeButtonHint);
+}
+
 TEST(SettingsDialog, LabelsFollowTheControls) {
   SoundSettings s;
   TfrmSet d(s);
