@@ -14,6 +14,7 @@
 #include <QTest>
 #include <QTextBrowser>
 #include <QUrl>
+#include <filesystem>
 #include <thread>
 
 #include "library/navigation.h"
@@ -269,6 +270,38 @@ TEST_F(PlayerWindowTest, DropOfThreeFilesLoadsTheFirst) {
   EXPECT_EQ(score.FileName, Example("kirakira.mbt"));
   EXPECT_TRUE(w->Start()->isEnabled());
   EXPECT_EQ(w->Mode(), PlayerMode::Stopped);
+}
+
+TEST_F(PlayerWindowTest, AFolderDroppedOrNamedIsRefusedLikeAMissingFile) {
+  testing::TempDir dir;
+  Make();
+  w->show();
+  auto drop = [&](const std::string& path) {
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(QString::fromStdString(path))});
+    QDragEnterEvent enter(QPoint(100, 100), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(w.get(), &enter);
+    QDropEvent e(QPointF(100, 100), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(w.get(), &e);
+    QApplication::processEvents();
+  };
+  for (const std::string ext : {".mbt", ".mid"}) {
+    std::filesystem::create_directory(dir.File("folder" + ext));
+    msgs.entries.clear();
+    drop(dir.File("gone" + ext));
+    const std::vector<std::string> missing = msgs.Texts();
+    const QString missingTitle = Text(PlayerLabel::Title);
+    ASSERT_FALSE(missing.empty());
+    msgs.entries.clear();
+    drop(dir.File("folder" + ext));
+    EXPECT_EQ(msgs.Texts(), missing) << ext;
+    EXPECT_EQ(Text(PlayerLabel::Title), missingTitle);
+    msgs.entries.clear();
+    w->OpenHandedOverFile(dir.File("folder" + ext));
+    QApplication::processEvents();
+    EXPECT_EQ(msgs.Texts(), missing) << ext;
+    EXPECT_FALSE(w->Start()->isEnabled());
+  }
 }
 
 TEST_F(PlayerWindowTest, AboutBoxHoldsTheSongWhileOpen) {
