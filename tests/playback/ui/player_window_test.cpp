@@ -605,6 +605,12 @@ TEST(SingleInstance, ASecondStartReachesTheFirst) {
   EXPECT_TRUE(QTest::qWaitFor([&] { return !opened.isEmpty(); }, 1000));
   EXPECT_EQ(opened, QStringList{path});
   EXPECT_EQ(activations, 2);
+
+  // Opening a medium runs an event loop of its own, in which the asking
+  // start hangs up: the first one goes on unharmed.
+  QObject::connect(&first, &SingleInstance::openRequested, [](const QString&) { QTest::qWait(300); });
+  for (int i = 0; i < 3; ++i) EXPECT_TRUE(second.AskRunningInstance(1000, path));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return opened.size() == 4; }, 3000));
 }
 
 }  // namespace
