@@ -8,7 +8,7 @@ packages=(
   librtmidi-dev libasound2-dev libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth fonts-ipafont-gothic sox python3-mido imagemagick
   openttd-openmsx pulseaudio pulseaudio-utils python3-mutagen gstreamer1.0-tools fluidsynth
-  gstreamer1.0-plugins-good gstreamer1.0-plugins-ugly gstreamer1.0-libav
+  gstreamer1.0-plugins-good gstreamer1.0-plugins-ugly gstreamer1.0-libav gstreamer1.0-plugins-bad
   librsvg2-bin desktop-file-utils appstream shared-mime-info xdg-utils libfile-mimeinfo-perl
   man-db dpkg-dev
   libsndfile1-dev poppler-utils

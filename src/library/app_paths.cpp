@@ -40,8 +40,40 @@ std::string HelpFileOf(const std::string& installFolder) {
   return installFolder + "/" + kHelpFileName;
 }
 
+namespace {
+
+// Letters and digits stay; anything else becomes '_' (the key names a file).
+std::string SocketSafe(const std::string& s) {
+  std::string out;
+  for (char c : s) {
+    const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-';
+    out.push_back(plain ? c : '_');
+  }
+  return out;
+}
+
+// ":0.1" and ":0" are the same desktop: the screen number after the
+// display number is dropped.
+std::string WithoutScreen(const std::string& display) {
+  const size_t colon = display.rfind(':');
+  if (colon == std::string::npos) return display;
+  const size_t dot = display.find('.', colon);
+  return dot == std::string::npos ? display : display.substr(0, dot);
+}
+
+}  // namespace
+
+std::string SingleInstanceKey(long uid, const std::string& xDisplay, const std::string& waylandDisplay) {
+  std::string key = "poronka-player-" + std::to_string(uid);
+  if (!waylandDisplay.empty()) return key + "-wayland-" + SocketSafe(waylandDisplay);
+  if (!xDisplay.empty()) return key + "-x-" + SocketSafe(WithoutScreen(xDisplay));
+  return key;
+}
+
 std::string SingleInstanceKey() {
-  return "poronka-player-" + std::to_string(static_cast<long>(::getuid()));
+  const char* x = std::getenv("DISPLAY");
+  const char* wayland = std::getenv("WAYLAND_DISPLAY");
+  return SingleInstanceKey(static_cast<long>(::getuid()), x ? x : "", wayland ? wayland : "");
 }
 
 }  // namespace poronka

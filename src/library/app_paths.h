@@ -30,7 +30,11 @@ std::string FindInstallFolder(const std::string& exeDir);
 std::string HelpFileOf(const std::string& installFolder);
 
 // The name of the local socket through which a second start reaches the
-// first one: one per user.
+// first one: one per user and desktop. `xDisplay` is the X display
+// ("host:N.screen"; the screen does not count), `waylandDisplay` the
+// Wayland socket (a name or a path), which wins when both are given.
+std::string SingleInstanceKey(long uid, const std::string& xDisplay, const std::string& waylandDisplay);
+// The same for this process: its user, DISPLAY and WAYLAND_DISPLAY.
 std::string SingleInstanceKey();
 
 }  // namespace poronka

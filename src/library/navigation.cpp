@@ -151,18 +151,25 @@ void Navigation::OpenCommandLineFile(const std::string& path) {
   if (WaitForLoad([this, path] { OpenCommandLineFile(path); })) return;
   Operation operation(*this);
   if (path.empty()) return;
+  const FileKind kind = KindOfFile(path);
+  if (kind == FileKind::Playlist) {
+    host_.OpenPlaylistFile(path);
+    return;
+  }
   host_.SetFileName(path);
-  FileKind kind = KindOfFile(path);
-  // Only ".PKL" goes to the playlist at start; anything else that is not a
-  // score or MIDI file (".MBL" included) is media.
-  if (kind == FileKind::Playlist) kind = FileKind::Media;
   Load(kind, "");
 }
 
 void Navigation::OpenHandedOverFile(const std::string& path) {
   if (WaitForLoad([this, path] { OpenHandedOverFile(path); })) return;
   Operation operation(*this);
-  if (path.empty() || !ConfirmReplace(path)) return;
+  if (path.empty()) return;
+  // A playlist leaves the song and its playing alone.
+  if (KindOfFile(path) == FileKind::Playlist) {
+    host_.OpenPlaylistFile(path);
+    return;
+  }
+  if (!ConfirmReplace(path)) return;
   if (host_.Mode() != PlayerMode::Stopped) host_.StopPlayback();
   OpenCommandLineFile(path);
 }

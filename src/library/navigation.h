@@ -98,6 +98,10 @@ class NavigationHost {
   // Marks entry 0 with "＊", repaints the box and makes it current.
   virtual void MarkFirstEntry() = 0;
 
+  // A playlist file named on the command line or handed over: the playlist
+  // window loads it (it is never loaded as a song).
+  virtual void OpenPlaylistFile(const std::string& /*path*/) {}
+
   // Tracks of an open disc; 0 tracks when no disc is open.
   virtual int MediaTrackCount() const { return 0; }
   virtual int MediaCurrentTrack() const { return 0; }
@@ -114,7 +118,8 @@ class Navigation {
   bool OpenChosenFile(const std::string& path);
   // Files dropped on the player window; only the first counts.
   void DropFiles(const std::vector<std::string>& paths);
-  // The first command-line argument, opened when the window is first shown.
+  // The first command-line argument, opened when the window is first shown;
+  // a playlist file goes to the playlist.
   void OpenCommandLineFile(const std::string& path);
   // A song file handed over by a later start of the program: opened as the
   // command line opens it, after the question (Cancel leaves everything, a

@@ -1,6 +1,8 @@
 #include "library/playlist.h"
 
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
 #include <new>
 
 #include "core/file_io.h"
@@ -140,6 +142,12 @@ Playlist::Playlist(PlaylistState& state, Messages& msgs, PlaylistHost& host)
 bool Playlist::DataError() const { return host_.TitleText() == kDataErrorTitle; }
 
 bool Playlist::AddFile(const std::string& path, bool errorFlag) {
+  // A folder is no song, whatever its name.
+  std::error_code ec;
+  if (std::filesystem::is_directory(path, ec)) {
+    if (errorFlag) msgs_.ShowError(kIoErrorMessage);
+    return false;
+  }
   const bool midi = KindOfFile(path) == FileKind::Midi;
   // The end of a song must not advance while a MIDI file is being read.
   if (midi) host_.SetHoldSong(true);
@@ -163,10 +171,13 @@ bool Playlist::LoadPlaylistFile() {
     msgs_.ShowError(kNotPlaylistMessage);
     return false;
   }
-  state_.Clear();
-  if (DataError()) host_.SetFileName("");
-  const bool single = paths->size() == 1;
-  for (const auto& p : *paths) AddFile(p, single);
+  {
+    PlaylistState::ChangeBatch batch(state_);
+    state_.Clear();
+    if (DataError()) host_.SetFileName("");
+    const bool single = paths->size() == 1;
+    for (const auto& p : *paths) AddFile(p, single);
+  }
   LoadFirstIfIdle();
   return true;
 }
@@ -180,11 +191,15 @@ void Playlist::AddPaths(const std::vector<std::string>& paths) {
   if (paths.empty()) return;
   if (state_.Empty() && DataError()) host_.SetFileName("");
   const bool single = paths.size() == 1;
-  for (size_t i = 0; i < paths.size(); ++i) {
-    if (!IsPlaylistFilePath(paths[i])) {
-      AddFile(paths[i], single);
-    } else if (i == 0) {
-      OpenPlaylistFile(paths[i]);
+  size_t i = 0;
+  if (IsPlaylistFilePath(paths[0])) {
+    OpenPlaylistFile(paths[0]);
+    i = 1;
+  }
+  {
+    PlaylistState::ChangeBatch batch(state_);
+    for (; i < paths.size(); ++i) {
+      if (!IsPlaylistFilePath(paths[i])) AddFile(paths[i], single);
     }
   }
   LoadFirstIfIdle();

@@ -105,26 +105,59 @@ int PlaylistState::MoveDown(int i) {
 void PlaylistState::Shuffle(const std::function<int(int)>& draw) {
   const int count = Count();
   if (count < 3) return;
+  // The entries not yet moved keep their first order at the front of the
+  // list, so entry d of the front is the (d + 1)-th unmoved one: a Fenwick
+  // tree over the old positions finds it without moving anything yet.
+  std::vector<int> tree(static_cast<size_t>(count) + 1, 0);
+  for (int i = 1; i <= count; ++i) {
+    tree[i] += 1;
+    const int up = i + (i & -i);
+    if (up <= count) tree[up] += tree[i];
+  }
+  int highBit = 1;
+  while (highBit * 2 <= count) highBit *= 2;
+  auto takeUnmoved = [&](int d) {
+    int pos = 0;
+    int left = d + 1;
+    for (int step = highBit; step > 0; step /= 2) {
+      if (pos + step <= count && tree[pos + step] < left) {
+        pos += step;
+        left -= tree[pos];
+      }
+    }
+    // pos + 1 is the old position (1-based); it is moved now.
+    for (int i = pos + 1; i <= count; i += i & -i) tree[i] -= 1;
+    return pos;
+  };
+  std::vector<int> moved;
+  moved.reserve(static_cast<size_t>(count));
   for (int k = 0; k <= count - 2; ++k) {
-    int range = count - k;
+    const int range = count - k;
     int d = draw(range);
     if (d < 0 || d >= range) d = ((d % range) + range) % range;
-    // Entry d moves to the end.
-    std::string p = std::move(paths_[d]);
-    std::string n = std::move(names_[d]);
-    uint8_t m = marked_[d];
-    paths_.erase(paths_.begin() + d);
-    names_.erase(names_.begin() + d);
-    marked_.erase(marked_.begin() + d);
-    paths_.push_back(std::move(p));
-    names_.push_back(std::move(n));
-    marked_.push_back(m);
-    if (d == current_) {
-      current_ = count - 1;
-    } else if (d < current_) {
-      --current_;
-    }
+    moved.push_back(takeUnmoved(d));
   }
+  // The last one not moved stays in front of those moved to the end.
+  std::vector<int> order;
+  order.reserve(static_cast<size_t>(count));
+  order.push_back(takeUnmoved(0));
+  order.insert(order.end(), moved.begin(), moved.end());
+
+  std::vector<std::string> paths(static_cast<size_t>(count));
+  std::vector<std::string> names(static_cast<size_t>(count));
+  std::vector<uint8_t> marked(static_cast<size_t>(count));
+  int current = -1;
+  for (int i = 0; i < count; ++i) {
+    const auto from = static_cast<size_t>(order[static_cast<size_t>(i)]);
+    paths[i] = std::move(paths_[from]);
+    names[i] = std::move(names_[from]);
+    marked[i] = marked_[from];
+    if (static_cast<int>(from) == current_) current = i;
+  }
+  paths_ = std::move(paths);
+  names_ = std::move(names);
+  marked_ = std::move(marked);
+  current_ = current;
   Changed();
 }
 
@@ -186,7 +219,20 @@ void PlaylistState::RemoveListener(int id) {
                    listeners_.end());
 }
 
+void PlaylistState::BeginChanges() { ++batchDepth_; }
+
+void PlaylistState::EndChanges() {
+  if (batchDepth_ > 0 && --batchDepth_ == 0 && batchChanged_) {
+    batchChanged_ = false;
+    Changed();
+  }
+}
+
 void PlaylistState::Changed() {
+  if (batchDepth_ > 0) {
+    batchChanged_ = true;
+    return;
+  }
   // A copy, so that a listener may add or remove listeners.
   auto listeners = listeners_;
   for (auto& l : listeners) {

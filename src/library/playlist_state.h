@@ -88,6 +88,22 @@ class PlaylistState {
   int AddListener(std::function<void()> listener);
   void RemoveListener(int id);
 
+  // Between BeginChanges and EndChanges (they nest) the listeners are not
+  // called; EndChanges calls them once when anything changed meanwhile, so
+  // that filling a long list costs one repaint.
+  void BeginChanges();
+  void EndChanges();
+  class ChangeBatch {
+   public:
+    explicit ChangeBatch(PlaylistState& s) : s_(s) { s_.BeginChanges(); }
+    ~ChangeBatch() { s_.EndChanges(); }
+    ChangeBatch(const ChangeBatch&) = delete;
+    ChangeBatch& operator=(const ChangeBatch&) = delete;
+
+   private:
+    PlaylistState& s_;
+  };
+
  private:
   void Changed();
   void SwapEntries(int a, int b);
@@ -99,6 +115,8 @@ class PlaylistState {
   int top_ = 0;
   std::vector<std::pair<int, std::function<void()>>> listeners_;
   int nextListenerId_ = 1;
+  int batchDepth_ = 0;
+  bool batchChanged_ = false;
 };
 
 // Name helpers, also used by the batch tool.

@@ -66,6 +66,7 @@ class FakePlayer : public NavigationHost {
     log.push_back("mark first");
     current = 0;
   }
+  void OpenPlaylistFile(const std::string& path) override { log.push_back("playlist " + path); }
   int MediaTrackCount() const override { return tracks; }
   int MediaCurrentTrack() const override { return track; }
   void MediaStepTrack(int d) override { track += d; }
@@ -207,9 +208,11 @@ TEST(CommandLine, LoadsWithoutQuestionOrPlaying) {
   p.modified = true;
   nav.OpenCommandLineFile("/c/song.mbt");
   nav.OpenCommandLineFile("/c/old.MBL");
+  nav.OpenCommandLineFile("/c/new.pkl");
   EXPECT_TRUE(p.msgs.entries.empty());
-  EXPECT_EQ(p.log, (std::vector<std::string>{"load score /c/song.mbt []",
-                                             "load media /c/old.MBL []"}));
+  EXPECT_EQ(p.fileName, "/c/song.mbt");
+  EXPECT_EQ(p.log, (std::vector<std::string>{"load score /c/song.mbt []", "playlist /c/old.MBL",
+                                             "playlist /c/new.pkl"}));
 }
 
 TEST(HandedOver, AsksFirstAndStopsTheRunningSongOnlyWhenGoingOn) {
@@ -392,6 +395,18 @@ TEST(DiscTracks, NextStepsTrackAndRenamesTitleWhenNotPlaying) {
   p.current = 0;
   nav.Previous();  // first track and first entry: nothing
   EXPECT_EQ(p.track, 1);
+}
+
+TEST(SingleInstanceKey, OnePerUserAndDesktop) {
+  const std::string x0 = SingleInstanceKey(1000, ":0", "");
+  EXPECT_EQ(SingleInstanceKey(1000, ":0.1", ""), x0);
+  EXPECT_NE(SingleInstanceKey(1000, ":12", ""), x0);
+  EXPECT_NE(SingleInstanceKey(1001, ":0", ""), x0);
+  EXPECT_NE(SingleInstanceKey(1000, "", "wayland-0"), SingleInstanceKey(1000, "", "wayland-1"));
+  EXPECT_NE(SingleInstanceKey(1000, "", "wayland-0"), SingleInstanceKey(1000, "", ""));
+  // The key names a socket file: no folders, no colons.
+  for (const std::string& k : {x0, SingleInstanceKey(7, "host:3.0", "/run/user/7/wayland-9")})
+    EXPECT_EQ(k.find_first_of("/:. "), std::string::npos) << k;
 }
 
 TEST(InstallFolder, DataFolderThenVariableThenCurrentDirectory) {

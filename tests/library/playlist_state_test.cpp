@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <random>
 #include <set>
 
 namespace poronka {
@@ -145,6 +146,25 @@ TEST(PlaylistStateTest, EveryOrderOfThreeCanOccur) {
     }
   }
   EXPECT_EQ(orders.size(), 6u);
+}
+
+// The shuffle moves drawn entries to the end as if one at a time.
+TEST(PlaylistStateTest, ShuffleOrderFollowsTheDraws) {
+  std::mt19937 rng(5);
+  for (int count : {3, 7, 64}) {
+    PlaylistState s = Filled(count);
+    s.SetCurrent(count / 2);
+    std::vector<std::string> expected = s.PlaylistPaths();
+    s.Shuffle([&](int n) {
+      const int d = std::uniform_int_distribution<int>(0, n - 1)(rng);
+      const std::string moved = expected[static_cast<size_t>(d)];
+      expected.erase(expected.begin() + d);
+      expected.push_back(moved);
+      return d;
+    });
+    EXPECT_EQ(s.PlaylistPaths(), expected);
+    EXPECT_EQ(s.PlaylistPaths()[static_cast<size_t>(s.CurrentEntry())], "/m/" + std::to_string(count / 2) + ".mbt");
+  }
 }
 
 TEST(PlaylistStateTest, ClockShuffleKeepsEveryEntry) {

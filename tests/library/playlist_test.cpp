@@ -4,6 +4,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <filesystem>
+
 #include "core/text_codec.h"
 #include "library/media_title.h"
 #include "library/navigation.h"
@@ -161,6 +163,38 @@ TEST(PlaylistTest, AddFileReportsErrorsOnlyWhenAsked) {
   // A missing media file has no title but is added under its name.
   EXPECT_TRUE(f.playlist.AddFile(f.dir.File("gone.mp3"), true));
   EXPECT_EQ(f.state.DisplayNames()[0], "gone.mp3");
+}
+
+TEST(PlaylistTest, FoldersAreRefusedWhateverTheirName) {
+  Fixture f;
+  std::vector<std::string> folders;
+  for (const char* name : {"x.mid", "x.mp3", "x.mbt", "plain"}) {
+    folders.push_back(f.dir.File(name));
+    std::filesystem::create_directory(folders.back());
+  }
+  f.playlist.AddPaths(folders);
+  EXPECT_TRUE(f.msgs.entries.empty());
+  for (const auto& folder : folders) f.playlist.AddPaths({folder});
+  EXPECT_EQ(f.msgs.Texts(), std::vector<std::string>(4, "入出力エラーです。"));
+  EXPECT_EQ(f.state.Count(), 0);
+  EXPECT_EQ(f.host.firstLoads, 0);
+}
+
+// Filling a long list repaints once, not once per entry.
+TEST(PlaylistTest, LoadingAndAddingManyEntriesNotifiesOnce) {
+  Fixture f;
+  f.host.fileName = "/playing.mbt";
+  int calls = 0;
+  f.state.AddListener([&] { ++calls; });
+  std::vector<std::string> paths;
+  for (int i = 0; i < 300; ++i) paths.push_back(f.dir.File("song" + std::to_string(i) + ".mp3"));
+  WriteBytes(f.dir.File("long.pkl"), PlaylistFileBytes(paths));
+  ASSERT_TRUE(f.playlist.OpenPlaylistFile(f.dir.File("long.pkl")));
+  EXPECT_EQ(f.state.Count(), 300);
+  EXPECT_EQ(calls, 1);
+  f.playlist.AddPaths(paths);
+  EXPECT_EQ(f.state.Count(), 600);
+  EXPECT_EQ(calls, 2);
 }
 
 TEST(PlaylistTest, LoadingAPlaylistLoadsTheFirstEntryOnlyWhenIdle) {

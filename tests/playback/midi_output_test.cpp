@@ -5,6 +5,7 @@
 #include <tuple>
 
 #include "playback/midi_output.h"
+#include "playback/sequencer_ports.h"
 
 namespace poronka {
 namespace {
@@ -172,6 +173,51 @@ TEST(DeviceMenu, ClosedDeviceIsReopenedOnce) {
   EXPECT_TRUE(rig.devices.ReopenIfUnchecked());
   EXPECT_TRUE(rig.devices.Items()[0].checked);
   EXPECT_TRUE(rig.devices.Out().IsOpen());
+}
+
+// A sequencer as `aconnect -o` would list it: a USB interface, a card with
+// two output ports, the kernel's through port.
+class FakeSequencer : public SequencerListing {
+ public:
+  std::vector<SequencerPort> OutputPorts() override {
+    return {{14, 0, "Midi Through", "Midi Through Port-0"},
+            {20, 0, "UM-ONE", "UM-ONE MIDI 1"},
+            {24, 0, "SB Live", "EMU10K1 MPU-401"},
+            {24, 1, "SB Live", "Emu10k1 Port 0"}};
+  }
+  std::unique_ptr<MidiDevice> Open(const SequencerPort& port) override {
+    opened.push_back(port.client * 100 + port.port);
+    return std::make_unique<RecordingMidiDevice>(log, port.client);
+  }
+  std::vector<int> opened;
+  MidiLog log;
+};
+
+TEST(SequencerPorts, NamedByClientAndChosenByTheDeviceRules) {
+  FakeSequencer sequencer;
+  EXPECT_EQ(SequencerProductNames(sequencer.OutputPorts()),
+            (std::vector<std::string>{"Midi Through", "UM-ONE", "SB Live EMU10K1 MPU-401", "SB Live Emu10k1 Port 0"}));
+
+  auto owned = std::make_unique<FakeSequencer>();
+  FakeSequencer& fake = *owned;
+  std::unique_ptr<MidiOutputSystem> system = CreateSystemMidiOutputs(std::move(owned));
+  EnvironmentSystemSettings env;
+  RecordingMessages msgs;
+  MidiDevices devices(*system, env, msgs);
+  unsetenv("PORONKA_MIDI_DEVICE");
+  ASSERT_TRUE(devices.BuildDeviceMenu());
+  ASSERT_EQ(devices.Items().size(), 5u);
+  EXPECT_EQ(devices.Items()[2].caption, "UM-ONE(&C)");
+  EXPECT_EQ(devices.DeviceIndex(), 2);
+  ASSERT_TRUE(devices.OpenDevice(2));
+  EXPECT_EQ(fake.opened, std::vector<int>{2000});
+
+  setenv("PORONKA_MIDI_DEVICE", "SB Live Emu10k1 Port 0", 1);
+  devices.BuildDeviceMenu();
+  EXPECT_EQ(devices.DeviceIndex(), 4);
+  ASSERT_TRUE(devices.OpenDevice(4));
+  EXPECT_EQ(fake.opened.back(), 2401);
+  unsetenv("PORONKA_MIDI_DEVICE");
 }
 
 TEST(MidiMessages, PackingAndTraceFormat) {

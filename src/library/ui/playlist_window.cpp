@@ -11,6 +11,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QStyle>
 #include <QToolButton>
@@ -89,9 +90,12 @@ TfrmPList::TfrmPList(PlaylistState& state, Messages& msgs, PlaylistHost& host, Q
   resize(kWidth, kHeight);
   BuildControls();
   ApplyRoundedShape();
+  // Its buttons' hints show also while the player is the active window.
+  setAttribute(Qt::WA_AlwaysShowToolTips);
   listenerId_ = state_.AddListener([this] { Refresh(); });
   Refresh();
   PlaceBesidePlayer();
+  if (player_) player_->installEventFilter(this);
 }
 
 TfrmPList::~TfrmPList() { state_.RemoveListener(listenerId_); }
@@ -123,6 +127,8 @@ void TfrmPList::BuildControls() {
   PlayListBox_->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
   PlayListBox_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   PlayListBox_->setTextElideMode(Qt::ElideRight);
+  // One line per entry: long lists lay out without measuring every item.
+  PlayListBox_->setUniformItemSizes(true);
   QPalette pal = PlayListBox_->palette();
   pal.setColor(QPalette::Base, kAqua);
   pal.setColor(QPalette::Text, Qt::black);
@@ -184,8 +190,11 @@ void TfrmPList::Refresh() {
   const int selected = SelectedIndex();
   const int count = static_cast<int>(names.size());
   if (PlayListBox_->count() != count) {
+    QStringList texts;
+    texts.reserve(count);
+    for (const auto& n : names) texts << Q(n);
     PlayListBox_->clear();
-    for (const auto& n : names) PlayListBox_->addItem(Q(n));
+    PlayListBox_->addItems(texts);
     if (selected >= 0 && selected < count) SelectIndex(selected);
   } else {
     for (int i = 0; i < count; ++i) {
@@ -221,12 +230,53 @@ void TfrmPList::SelectIndex(int i) {
 void TfrmPList::PlaceBesidePlayer() {
   if (!player_) return;
   const QRect f = player_->frameGeometry();
-  move(f.left() + f.width() - 3, f.top() - 5);
+  int left = f.left() + f.width() - 3;
+  if (const QScreen* screen = player_->screen()) {
+    const QRect room = screen->availableGeometry();
+    const int leftSide = f.left() - width() + 3;
+    if (left + width() > room.right() + 1 && leftSide >= room.left()) left = leftSide;
+  }
+  move(left, f.top() - 5);
 }
 
 void TfrmPList::ShowBesidePlayer() {
+  if (!shownOnce_) PlaceBesidePlayer();
+  shownOnce_ = true;
+  hiddenWithPlayer_ = false;
   show();
   raise();
+}
+
+bool TfrmPList::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == player_) {
+    switch (event->type()) {
+      case QEvent::Show:
+      case QEvent::Move:
+      case QEvent::Resize:
+        // The window manager gives the player its place and its frame only
+        // once it is on screen: placed again when these events have settled.
+        if (!shownOnce_ && player_->isVisible()) {
+          PlaceBesidePlayer();
+          QMetaObject::invokeMethod(
+              this, [this] { if (!shownOnce_ && player_->isVisible()) PlaceBesidePlayer(); }, Qt::QueuedConnection);
+        }
+        break;
+      case QEvent::WindowStateChange:
+        if (player_->isMinimized()) {
+          if (isVisible()) {
+            hide();
+            hiddenWithPlayer_ = true;
+          }
+        } else if (hiddenWithPlayer_) {
+          hiddenWithPlayer_ = false;
+          show();
+        }
+        break;
+      default:
+        break;
+    }
+  }
+  return QWidget::eventFilter(watched, event);
 }
 
 void TfrmPList::OpenStartPlaylist(const std::string& path) { playlist_.OpenPlaylistFile(path); }
@@ -283,6 +333,7 @@ void TfrmPList::cmSHFLClick() {
 }
 
 void TfrmPList::cmdHideClick() {
+  hiddenWithPlayer_ = false;
   hide();
   PlayListBox_->clearSelection();
   if (onHidden_) onHidden_();

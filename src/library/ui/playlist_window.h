@@ -54,10 +54,12 @@ class TfrmPList : public QWidget {
   // player can uncheck its "プレイリスト(&L)" item.
   void SetHiddenCallback(std::function<void()> callback) { onHidden_ = std::move(callback); }
 
-  // Shows the window (the player's menu item).
+  // Shows the window (the player's menu item); the first time beside the
+  // player as it stands now.
   void ShowBesidePlayer();
   // Places the window beside the player: left at the player's left + width - 3,
-  // top at the player's top - 5.
+  // top at the player's top - 5; on its left side instead when the screen
+  // ends before the window does on the right.
   void PlaceBesidePlayer();
   // Loads a playlist named on the command line.
   void OpenStartPlaylist(const std::string& path);
@@ -90,6 +92,8 @@ class TfrmPList : public QWidget {
   void showEvent(QShowEvent* event) override;
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dropEvent(QDropEvent* event) override;
+  // The player's showing, moves and minimise/restore.
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void BuildControls();
@@ -105,6 +109,11 @@ class TfrmPList : public QWidget {
   int listenerId_ = 0;
   bool refreshing_ = false;
   bool dragging_ = false;
+  // Until the window is first shown it keeps to the player's side; later
+  // the user's place is kept.
+  bool shownOnce_ = false;
+  // Hidden because the player was minimised: shown again on restore.
+  bool hiddenWithPlayer_ = false;
   QPoint dragOffset_;
 
   QListWidget* PlayListBox_ = nullptr;

@@ -34,7 +34,20 @@ int64_t TmsfToMs(int64_t p) {
 
 QUrl CdTrackUrl(int track) { return QUrl(QStringLiteral("cdda://%1").arg(track)); }
 
-QtMediaPlayer::QtMediaPlayer(QObject* parent) : QObject(parent) {
+QtMediaPlayer::QtMediaPlayer(QObject* parent) : QObject(parent) { MakeBackEnd(); }
+
+void QtMediaPlayer::MakeBackEnd() {
+  if (player_) {
+    // A back end that once refused a medium keeps its error: each opening
+    // gets a fresh one, judged by its own result only.
+    disconnect(player_, nullptr, this, nullptr);
+    disconnect(sink_, nullptr, this, nullptr);
+    player_->stop();
+    player_->setSource(QUrl());
+    player_->deleteLater();
+    audio_->deleteLater();
+    sink_->deleteLater();
+  }
   player_ = new QMediaPlayer(this);
   audio_ = new QAudioOutput(this);
   sink_ = new QVideoSink(this);
@@ -110,6 +123,7 @@ bool QtMediaPlayer::LoadAndWait(const QUrl& url, int64_t* durationMs) {
 
 void QtMediaPlayer::Open() {
   Close();
+  MakeBackEnd();
   trackLengths_.clear();
   currentTrack_ = 1;
   if (deviceType_ == MediaDeviceType::CdAudio) {

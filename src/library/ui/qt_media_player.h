@@ -48,6 +48,8 @@ class QtMediaPlayer : public QObject, public MediaPlayer {
   // Loads `url` and waits; false when it cannot be played. `durationMs`
   // receives the length.
   bool LoadAndWait(const QUrl& url, int64_t* durationMs);
+  // A new back end (player, audio output, video sink) in place of the old.
+  void MakeBackEnd();
   void LoadTrack(int track, bool keepPlaying);
   void RequireOpen() const;
   void OnEndOfMedia();

@@ -439,14 +439,13 @@ void TFPoron::TryHandedOverFile() {
     handOverTimer_.start();
     return;
   }
-  const std::string path = std::exchange(handedOver_, std::string());
-  if (ClassifyStartArgument(path) == StartArgument::Playlist) {
-    if (!attachments_.openPlaylistFile) return;
-    attachments_.openPlaylistFile(path);
-    mnuPListClick();
-    return;
-  }
-  navigation_.OpenHandedOverFile(path);
+  navigation_.OpenHandedOverFile(std::exchange(handedOver_, std::string()));
+}
+
+void TFPoron::OpenPlaylistFile(const std::string& path) {
+  if (!attachments_.openPlaylistFile) return;
+  attachments_.openPlaylistFile(path);
+  mnuPListClick();
 }
 
 // ---- closing, minimise and restore -------------------------------------------------

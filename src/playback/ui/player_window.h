@@ -239,6 +239,7 @@ class TFPoron : public QMainWindow,
   int MediaTrackCount() const override;
   int MediaCurrentTrack() const override;
   void MediaStepTrack(int delta) override;
+  void OpenPlaylistFile(const std::string& path) override;
 
  signals:
   // The player window was closed (after FormClose agreed).

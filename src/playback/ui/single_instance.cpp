@@ -14,12 +14,17 @@ SingleInstance::SingleInstance(const QString& key, QObject* parent) : QObject(pa
   connect(&server_, &QLocalServer::newConnection, this, [this] {
     while (QLocalSocket* s = server_.nextPendingConnection()) {
       auto readLines = [this, s] {
+        // The requests are answered after the reading: a handler may run an
+        // event loop of its own (a medium being opened), in which this
+        // socket can hang up and go away.
         while (s->canReadLine()) {
           const QByteArray line = s->readLine().trimmed();
-          if (line == kActivate.trimmed())
-            emit activateRequested();
-          else if (line.startsWith(kOpen))
-            emit openRequested(QString::fromUtf8(QByteArray::fromPercentEncoding(line.mid(kOpen.size()))));
+          if (line == kActivate.trimmed()) {
+            QMetaObject::invokeMethod(this, [this] { emit activateRequested(); }, Qt::QueuedConnection);
+          } else if (line.startsWith(kOpen)) {
+            const QString path = QString::fromUtf8(QByteArray::fromPercentEncoding(line.mid(kOpen.size())));
+            QMetaObject::invokeMethod(this, [this, path] { emit openRequested(path); }, Qt::QueuedConnection);
+          }
         }
       };
       connect(s, &QLocalSocket::readyRead, this, readLines);

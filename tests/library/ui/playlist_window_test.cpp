@@ -11,6 +11,7 @@
 #include <QScrollBar>
 #include <QTest>
 #include <QToolButton>
+#include <QToolTip>
 #include <QUrl>
 
 #include "core/text_codec.h"
@@ -169,6 +170,40 @@ TEST_F(PlaylistWindowTest, SaveOpenAndHide) {
   EXPECT_FALSE(window->isVisible());
   EXPECT_TRUE(hidden);
   EXPECT_EQ(window->SelectedIndex(), -1);
+}
+
+TEST_F(PlaylistWindowTest, KeepsBesideThePlayerOnceItIsShownAndMinimisesWithIt) {
+  const auto besidePlayer = [&] {
+    const QRect f = player.frameGeometry();
+    return QPoint(f.left() + f.width() - 3, f.top() - 5);
+  };
+  player.move(250, 200);
+  player.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&player));
+  EXPECT_EQ(window->pos(), besidePlayer());
+  window->ShowBesidePlayer();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+  EXPECT_LE(player.frameGeometry().intersected(window->frameGeometry()).width(), 3);
+
+  player.showMinimized();
+  EXPECT_FALSE(window->isVisible());
+  player.showNormal();
+  EXPECT_TRUE(window->isVisible());
+  // Hidden by its own button, it stays hidden after a restore.
+  window->cmdHideClick();
+  player.showMinimized();
+  player.showNormal();
+  EXPECT_FALSE(window->isVisible());
+
+  // Its buttons' hints show while the player is the active window.
+  window->ShowBesidePlayer();
+  QApplication::setActiveWindow(&player);
+  QToolButton* up = Control<QToolButton>("cmUP");
+  QTest::mouseMove(up, QPoint(5, 5));
+  QTest::mouseMove(up, up->rect().center());
+  EXPECT_TRUE(QTest::qWaitFor([] { return QToolTip::isVisible(); }, 3000));
+  EXPECT_EQ(QToolTip::text(), "上に移動");
+  QToolTip::hideText();
 }
 
 TEST_F(PlaylistWindowTest, DroppedFilesKeepTheirOrder) {

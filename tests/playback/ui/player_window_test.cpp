@@ -24,6 +24,7 @@
 #include <QTest>
 #include <QTextBrowser>
 #include <QUrl>
+#include <filesystem>
 #include <thread>
 
 #include "editor/ui/player_link.h"
@@ -281,6 +282,38 @@ TEST_F(PlayerWindowTest, DropOfThreeFilesLoadsTheFirst) {
   EXPECT_EQ(score.FileName, Example("kirakira.mbt"));
   EXPECT_TRUE(w->Start()->isEnabled());
   EXPECT_EQ(w->Mode(), PlayerMode::Stopped);
+}
+
+TEST_F(PlayerWindowTest, AFolderDroppedOrNamedIsRefusedLikeAMissingFile) {
+  testing::TempDir dir;
+  Make();
+  w->show();
+  auto drop = [&](const std::string& path) {
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(QString::fromStdString(path))});
+    QDragEnterEvent enter(QPoint(100, 100), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(w.get(), &enter);
+    QDropEvent e(QPointF(100, 100), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(w.get(), &e);
+    QApplication::processEvents();
+  };
+  for (const std::string ext : {".mbt", ".mid"}) {
+    std::filesystem::create_directory(dir.File("folder" + ext));
+    msgs.entries.clear();
+    drop(dir.File("gone" + ext));
+    const std::vector<std::string> missing = msgs.Texts();
+    const QString missingTitle = Text(PlayerLabel::Title);
+    ASSERT_FALSE(missing.empty());
+    msgs.entries.clear();
+    drop(dir.File("folder" + ext));
+    EXPECT_EQ(msgs.Texts(), missing) << ext;
+    EXPECT_EQ(Text(PlayerLabel::Title), missingTitle);
+    msgs.entries.clear();
+    w->OpenHandedOverFile(dir.File("folder" + ext));
+    QApplication::processEvents();
+    EXPECT_EQ(msgs.Texts(), missing) << ext;
+    EXPECT_FALSE(w->Start()->isEnabled());
+  }
 }
 
 TEST_F(PlayerWindowTest, AboutBoxHoldsTheSongWhileOpen) {
@@ -586,6 +619,12 @@ TEST(SingleInstance, ASecondStartReachesTheFirst) {
   EXPECT_TRUE(QTest::qWaitFor([&] { return !opened.isEmpty(); }, 1000));
   EXPECT_EQ(opened, QStringList{path});
   EXPECT_EQ(activations, 2);
+
+  // Opening a medium runs an event loop of its own, in which the asking
+  // start hangs up: the first one goes on unharmed.
+  QObject::connect(&first, &SingleInstance::openRequested, [](const QString&) { QTest::qWait(300); });
+  for (int i = 0; i < 3; ++i) EXPECT_TRUE(second.AskRunningInstance(1000, path));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return opened.size() == 4; }, 3000));
 }
 
 }  // namespace
