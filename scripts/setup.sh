@@ -12,6 +12,7 @@ packages=(
   librsvg2-bin desktop-file-utils appstream shared-mime-info xdg-utils libfile-mimeinfo-perl
   man-db dpkg-dev
   libsndfile1-dev poppler-utils
+  clang libclang-rt-14-dev
 )
 missing=()
 for p in "${packages[@]}"; do
