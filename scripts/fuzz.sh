@@ -27,7 +27,7 @@ CC=clang CXX=clang++ cmake -S "$root" -B "$dir" -G Ninja -DPORONKA_FUZZ=ON -DPOR
 cmake --build "$dir" -j"$(nproc)" --target "${targets[@]/#/fuzz_}"
 
 seeds_of() {
-  local t="$1" s="$dir/seeds/$1"
+  local t="$1" s="$dir/seeds/$1.$2"
   rm -rf "$s"
   mkdir -p "$s"
   case "$t" in
@@ -55,8 +55,10 @@ failed=()
 for t in "${targets[@]}"; do
   corpus="$dir/corpus/$t"
   mkdir -p "$corpus" "$dir/crashes" "$dir/logs"
-  log="$dir/logs/$t.log"
-  seeds="$(seeds_of "$t")"
+  # One log per run (two runs may share the folder); TARGET.log is the latest.
+  log="$dir/logs/$t.$$.log"
+  ln -sfn "$(basename "$log")" "$dir/logs/$t.log"
+  seeds="$(seeds_of "$t" "$$")"
   echo "fuzz $t: ${seconds} s" >&2
   set +e
   # shellcheck disable=SC2086
@@ -65,6 +67,7 @@ for t in "${targets[@]}"; do
     ${FUZZ_ARGS:-} "$corpus" "$seeds" >"$log" 2>&1
   rc=$?
   set -e
+  rm -rf "$seeds"
   # The last status line: executions, coverage, corpus; then the rate.
   status="$(grep -aE '^#[0-9]+' "$log" | tail -n 1 || true)"
   rate="$(grep -a 'average_exec_per_sec' "$log" | awk '{print $2}' || true)"
