@@ -6,7 +6,8 @@
 # test generator's score files (and the examples exported as MIDI files when
 # build/poronka-cli has been built); a crash is written to
 # build-fuzz/crashes/ and makes the script fail. FUZZ_ARGS adds libFuzzer
-# options, e.g. FUZZ_ARGS=-runs=10000000.
+# options, e.g. FUZZ_ARGS=-runs=10000000; FUZZ_TIMEOUT is the seconds one input
+# may take (30: the clock is the wall clock, and a loaded machine stalls runs).
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 all=(mbt mbt_round_trip smf playlist title)
@@ -62,7 +63,7 @@ for t in "${targets[@]}"; do
   echo "fuzz $t: ${seconds} s" >&2
   set +e
   # shellcheck disable=SC2086
-  "$dir/fuzz/fuzz_$t" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+  "$dir/fuzz/fuzz_$t" -max_total_time="$seconds" -timeout="${FUZZ_TIMEOUT:-30}" -rss_limit_mb=2048 \
     -dict="$(dict_of "$t")" -artifact_prefix="$dir/crashes/$t-" -print_final_stats=1 \
     ${FUZZ_ARGS:-} "$corpus" "$seeds" >"$log" 2>&1
   rc=$?
