@@ -201,7 +201,9 @@ MbtLoad ReadMbtBytes(Score& s, std::string_view bytes, Messages& msgs, LoadHooks
     if (StartsWithNoCase(line, "+Line")) {
       auto v = ToInt(Trim(Mid(line, 6, 3)));
       if (!v) return Fail(MbtLoad::IoError, msgs, hooks, false);
-      s.PreRows = *v;
+      // A song never starts before its first bar; a save writes no line for
+      // a count below 1, so a negative one is taken as 0.
+      s.PreRows = std::max(*v, 0);
       collectingTitle = false;
     }
     if (StartsWithNoCase(line, "%PL")) {

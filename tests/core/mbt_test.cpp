@@ -205,6 +205,11 @@ TEST(MbtReader, HeaderVariants) {
   ASSERT_EQ(c.result, MbtLoad::Ok);
   EXPECT_EQ(c.score.PreRows, 2);
   EXPECT_EQ(c.score.Title, "");
+
+  // A negative pre-rows count is read as none, which is what a save keeps.
+  Loaded d = Load("T\r\n+line-3\r\nMBT_DATA\r\n750\r\n4\r\n4\r\n5\r\nC\r\n");
+  ASSERT_EQ(d.result, MbtLoad::Ok);
+  EXPECT_EQ(d.score.PreRows, 0);
 }
 
 TEST(MbtReader, MultiLineTitleAndTheFiftyLineLimit) {
