@@ -2,7 +2,7 @@
 # Builds the libFuzzer harnesses of fuzz/ with clang into build-fuzz/ and
 # runs them: scripts/fuzz.sh [TARGET|all] [SECONDS]  (default: all, 60 s each).
 # Targets: mbt, mbt_round_trip, smf, playlist, title. Each grows its corpus in
-# build-fuzz/corpus/TARGET from the seeds in fuzz/seeds/, the examples and the
+# build-fuzz/corpus/TARGET from fuzz/corpus/ and fuzz/seeds/, the examples and the
 # test generator's score files (and the examples exported as MIDI files when
 # build/poronka-cli has been built); a crash is written to
 # build-fuzz/crashes/ and makes the script fail. FUZZ_ARGS adds libFuzzer
@@ -38,6 +38,8 @@ seeds_of() {
       ;;
     *) cp "$root/fuzz/seeds/$t"/* "$s"/ ;;
   esac
+  # The corpus kept in the repository: the long runs' inputs, merged.
+  if [ -d "$root/fuzz/corpus/$t" ]; then cp "$root/fuzz/corpus/$t"/* "$s"/; fi
   if [ "$t" = smf ] || [ "$t" = title ] && [ -x "$root/build/poronka-cli" ]; then
     for song in "$root"/examples/*.mbt; do
       "$root/build/poronka-cli" convert "$song" "$s/$(basename "${song%.mbt}").mid" >/dev/null 2>&1 || true
