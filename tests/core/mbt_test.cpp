@@ -145,6 +145,19 @@ TEST(MbtRoundTrip, EverythingSurvivesAWriteAndARead) {
   Loaded p = Load(MbtBytes(s));
   ASSERT_EQ(p.result, MbtLoad::Ok);
   ExpectSameSong(s, p.score);
+
+  // Five-digit bars with six-character values still end by character 17.
+  Score w = SampleScore();
+  w.PreRows = 0;
+  w.RowsPerBar = 1;
+  w.BarAdjust.assign(40001, 0);
+  w.BarAdjust[36365] = -29925;
+  w.BarAdjust[40000] = -30000;
+  Loaded q = Load(MbtBytes(w));
+  ASSERT_EQ(q.result, MbtLoad::Ok);
+  ASSERT_GT(q.score.BarAdjust.size(), 40000u);
+  EXPECT_EQ(q.score.BarAdjust[36365], -29925);
+  EXPECT_EQ(q.score.BarAdjust[40000], -30000);
 }
 
 TEST(MbtRoundTrip, SavedFileReadsBackAndSaveClearsModified) {
