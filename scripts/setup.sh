@@ -13,6 +13,7 @@ packages=(
   man-db dpkg-dev
   libsndfile1-dev poppler-utils
   openbox xdotool
+  clang libclang-rt-14-dev
 )
 missing=()
 for p in "${packages[@]}"; do

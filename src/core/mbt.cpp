@@ -395,7 +395,13 @@ std::string MbtBytes(const Score& s) {
   line(Utf8ToCp932(s.Title));
   if (s.PreRows > 0) line("+Line" + std::to_string(s.PreRows));
   for (size_t i = 1; i < s.BarAdjust.size(); ++i)
-    if (s.BarAdjust[i] != 0) line("%PL" + std::to_string(i) + "    " + std::to_string(s.BarAdjust[i]));
+    if (s.BarAdjust[i] != 0) {
+      // The reader takes the value from characters 9 to 17: after a
+      // five-digit bar a six-character value takes one of the four blanks.
+      const std::string bar = std::to_string(i), value = std::to_string(s.BarAdjust[i]);
+      const size_t gap = std::min<size_t>(4, 14 - std::min<size_t>(14, bar.size() + value.size()));
+      line("%PL" + bar + std::string(gap, ' ') + value);
+    }
   line("MBT_DATA");
   line(std::to_string(static_cast<int64_t>(s.HalfPeriod) * 2));
   line(std::to_string(s.RowsPerBar));

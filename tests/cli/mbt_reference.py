@@ -53,7 +53,7 @@ def read(data):
             found = True
             break
         if line[:5].upper() == "+LINE":
-            pre = to_int(line[5:8]); collecting = False
+            pre = max(0, to_int(line[5:8])); collecting = False  # a negative count reads as 0
         if line[:3].upper() == "%PL":
             adj_sum += to_int(line[8:17].replace(" ", "")); collecting = False
         header += 1

@@ -145,6 +145,19 @@ TEST(MbtRoundTrip, EverythingSurvivesAWriteAndARead) {
   Loaded p = Load(MbtBytes(s));
   ASSERT_EQ(p.result, MbtLoad::Ok);
   ExpectSameSong(s, p.score);
+
+  // Five-digit bars with six-character values still end by character 17.
+  Score w = SampleScore();
+  w.PreRows = 0;
+  w.RowsPerBar = 1;
+  w.BarAdjust.assign(40001, 0);
+  w.BarAdjust[36365] = -29925;
+  w.BarAdjust[40000] = -30000;
+  Loaded q = Load(MbtBytes(w));
+  ASSERT_EQ(q.result, MbtLoad::Ok);
+  ASSERT_GT(q.score.BarAdjust.size(), 40000u);
+  EXPECT_EQ(q.score.BarAdjust[36365], -29925);
+  EXPECT_EQ(q.score.BarAdjust[40000], -30000);
 }
 
 TEST(MbtRoundTrip, SavedFileReadsBackAndSaveClearsModified) {
@@ -205,6 +218,11 @@ TEST(MbtReader, HeaderVariants) {
   ASSERT_EQ(c.result, MbtLoad::Ok);
   EXPECT_EQ(c.score.PreRows, 2);
   EXPECT_EQ(c.score.Title, "");
+
+  // A negative pre-rows count is read as none, which is what a save keeps.
+  Loaded d = Load("T\r\n+line-3\r\nMBT_DATA\r\n750\r\n4\r\n4\r\n5\r\nC\r\n");
+  ASSERT_EQ(d.result, MbtLoad::Ok);
+  EXPECT_EQ(d.score.PreRows, 0);
 }
 
 // Damaged headers load into a score every operation agrees on: a negative
