@@ -149,9 +149,9 @@ TEST_F(GridOpsWindow, TestPlayRunsUntilStoppedAndResetsTheOutput) {
   EXPECT_FALSE(score.Modified);
 }
 
-// The grid follows the operations on a 100000-row, 60-column score without
-// freezing the window.
-TEST(GridOpsWindowLarge, OperationsOnALargeScoreStayQuick) {
+// The grid follows the operations on a 100000-row, 60-column score (how long
+// they take is measured by bench_editor_window).
+TEST(GridOpsWindowLarge, OperationsOnALargeScore) {
   Score score;
   MakeNewSong(score);
   std::u16string oct, let;
@@ -173,40 +173,35 @@ TEST(GridOpsWindowLarge, OperationsOnALargeScoreStayQuick) {
   TfrmGrid win(score, session, settings, &messages, player);
   win.show();
   QApplication::processEvents();
-  auto timed = [&](const char* action, auto prepare) {
+  auto run = [&](const char* action, auto prepare) {
     prepare();
-    QElapsedTimer t;
-    t.start();
     win.findChild<QAction*>(action)->trigger();
     QApplication::processEvents();
-    return t.elapsed();
   };
   auto cursor = [&](int32_t scoreRow) {
     const QModelIndex i = win.Model()->index(scoreRow - 1, 0);
     win.Grid()->selectionModel()->setCurrentIndex(i, QItemSelectionModel::ClearAndSelect);
     QApplication::processEvents();
   };
-  EXPECT_LT(timed("SMDIPhar", [&] {
-              score.RowCount = 99996;
-              score.RowNotes.resize(99997);
-              win.AfterChange(SnapshotKind::None);
-              cursor(1);
-            }),
-            300);
+  run("SMDIPhar", [&] {
+    score.RowCount = 99996;
+    score.RowNotes.resize(99997);
+    win.AfterChange(SnapshotKind::None);
+    cursor(1);
+  });
   EXPECT_EQ(score.RowCount, 100000);
-  EXPECT_LT(timed("SMDI2x", [] {}), 300);
+  run("SMDI2x", [] {});
   EXPECT_EQ(messages.Texts().back(), "行数が１０万行以上になるため処理を中止します。");
-  EXPECT_LT(timed("SMDCler", [] {}), 300);
+  run("SMDCler", [] {});
   EXPECT_EQ(score.ColumnCount, 51);
-  EXPECT_LT(timed("SMDRow", [&] {
-              const QModelIndex a = win.Model()->index(0, 0), b = win.Model()->index(49999, 0);
-              win.Grid()->selectionModel()->setCurrentIndex(a, QItemSelectionModel::NoUpdate);
-              win.Grid()->selectionModel()->select(QItemSelection(a, b), QItemSelectionModel::ClearAndSelect);
-              QApplication::processEvents();
-            }),
-            300);
+  run("SMDRow", [&] {
+    const QModelIndex a = win.Model()->index(0, 0), b = win.Model()->index(49999, 0);
+    win.Grid()->selectionModel()->setCurrentIndex(a, QItemSelectionModel::NoUpdate);
+    win.Grid()->selectionModel()->select(QItemSelection(a, b), QItemSelectionModel::ClearAndSelect);
+    QApplication::processEvents();
+  });
   EXPECT_EQ(score.RowCount, 50000);
-  EXPECT_LT(timed("SMDTDup", [] {}), 300);
+  run("SMDTDup", [] {});
   EXPECT_EQ(score.RowCount, 25000);
   EXPECT_EQ(win.Model()->rowCount(), 25001);
 }

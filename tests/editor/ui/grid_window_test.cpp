@@ -514,7 +514,8 @@ TEST_F(GridWindow, OpenResetsTheRingAndExitAsks) {
   EXPECT_EQ(player.abouts, 1);
 }
 
-TEST_F(GridWindow, OpensALargeScoreQuickly) {
+// How long it takes is measured by bench_editor_window.
+TEST_F(GridWindow, OpensALargeScore) {
   MakeNewSong(score);
   score.RowCount = 100000;
   score.RowNotes.assign(100001, RowSlots{});
@@ -529,18 +530,13 @@ TEST_F(GridWindow, OpensALargeScoreQuickly) {
   DeriveColumnPitches(score);
   for (int r = 1; r <= 100000; ++r) score.RowNotes[r] = RowFromColumns({1 + r % 100, 110});
   score.BarAdjust.assign(25002, 0);
-  QElapsedTimer t;
-  t.start();
   Open();
-  const qint64 ms = t.elapsed();
-  EXPECT_LT(ms, 300);
   EXPECT_EQ(win->Model()->rowCount(), 100001);
   EXPECT_EQ(win->Model()->columnCount(), 120);
-  t.restart();
   ClickCell(50, 99999);
+  EXPECT_EQ(Cell(50, 99999), Q("○"));
   Action("tbUndo")->trigger();
-  EXPECT_LT(t.elapsed(), 300);
-  std::printf("open %lld ms\n", static_cast<long long>(ms));
+  EXPECT_NE(Cell(50, 99999), Q("○"));
 }
 
 }  // namespace
