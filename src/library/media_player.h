@@ -1,7 +1,7 @@
 // The media player that plays files other than scores (MP3, WMA, audio CD
 // tracks, DVD video, MIDI files played as media). The player window holds
-// one hidden instance; QtMediaPlayer (src/library/ui) is the real one, tests
-// use a fake. Every operation that fails throws MediaError.
+// one hidden instance: a MediaPlayerSwitch over QtMediaPlayer (src/library/ui)
+// and MidiFileMediaPlayer for MIDI files; tests use a fake. Every operation that fails throws MediaError.
 #pragma once
 
 #include <cstdint>

@@ -3,6 +3,7 @@
 #include <fluidsynth.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdlib>
 #include <mutex>
@@ -45,8 +46,35 @@ struct BuiltInSynth::Parts {
   // Used by one thread only: the audio driver's, or the caller of Render.
   PeakLimiter limiter{kCeiling, kLookAheadFrames, kReleaseFrames};
   std::vector<float> left, right;
+  // The file player runs inside the synthesizer's rendering; the mutex keeps
+  // it from being replaced or stopped while a block renders.
+  mutable std::mutex fileMutex;
+  fluid_player_t* player = nullptr;
+  int startTick = 0;
+  std::atomic<bool> held{false};
+  void DeletePlayer() {
+    if (!player) return;
+    fluid_player_stop(player);
+    delete_fluid_player(player);
+    player = nullptr;
+    fluid_synth_all_sounds_off(synth, -1);
+  }
+  // Renders a block (silence while held); false on a synthesizer failure.
+  bool Write(float* l, float* r, int len) {
+    std::lock_guard lock(fileMutex);
+    if (held.load(std::memory_order_relaxed)) {
+      std::fill(l, l + len, 0.0f);
+      std::fill(r, r + len, 0.0f);
+      return true;
+    }
+    return fluid_synth_write_float(synth, len, l, 0, 1, r, 0, 1) == FLUID_OK;
+  }
   ~Parts() {
     if (driver) delete_fluid_audio_driver(driver);
+    {
+      std::lock_guard lock(fileMutex);
+      DeletePlayer();
+    }
     if (synth) delete_fluid_synth(synth);
     if (settings) delete_fluid_settings(settings);
   }
@@ -132,7 +160,7 @@ void BuiltInSynth::Reset() {
 int BuiltInSynth::PlayBlock(void* data, int len, int, float*[], int nout, float* out[]) {
   Parts& p = *static_cast<Parts*>(data);
   if (nout < 2) return FLUID_FAILED;
-  if (fluid_synth_write_float(p.synth, len, out[0], 0, 1, out[1], 0, 1) != FLUID_OK) return FLUID_FAILED;
+  if (!p.Write(out[0], out[1], len)) return FLUID_FAILED;
   p.limiter.Process(out[0], out[1], len);
   return FLUID_OK;
 }
@@ -141,12 +169,47 @@ void BuiltInSynth::Render(int16_t* interleaved, int frames) {
   Parts& p = *parts_;
   p.left.resize(static_cast<size_t>(std::max(frames, 0)));
   p.right.resize(p.left.size());
-  fluid_synth_write_float(p.synth, frames, p.left.data(), 0, 1, p.right.data(), 0, 1);
+  if (frames <= 0) return;
+  p.Write(p.left.data(), p.right.data(), frames);
   p.limiter.Process(p.left.data(), p.right.data(), frames);
   for (int i = 0; i < frames; ++i) {
     interleaved[2 * i] = static_cast<int16_t>(std::lrint(std::clamp(p.left[i], -1.0f, 1.0f) * 32767.0f));
     interleaved[2 * i + 1] = static_cast<int16_t>(std::lrint(std::clamp(p.right[i], -1.0f, 1.0f) * 32767.0f));
   }
+}
+
+bool BuiltInSynth::PlayFile(const std::string& bytes, int tick) {
+  Parts& p = *parts_;
+  std::lock_guard lock(p.fileMutex);
+  p.DeletePlayer();
+  p.player = new_fluid_player(p.synth);
+  if (!p.player) return false;
+  if (fluid_player_add_mem(p.player, bytes.data(), bytes.size()) != FLUID_OK ||
+      (tick > 0 && fluid_player_seek(p.player, tick) != FLUID_OK) || fluid_player_play(p.player) != FLUID_OK) {
+    p.DeletePlayer();
+    return false;
+  }
+  p.startTick = std::max(tick, 0);
+  return true;
+}
+
+void BuiltInSynth::StopFile() {
+  std::lock_guard lock(parts_->fileMutex);
+  parts_->DeletePlayer();
+}
+
+void BuiltInSynth::HoldFile(bool held) { parts_->held.store(held); }
+
+int BuiltInSynth::FileTick() const {
+  std::lock_guard lock(parts_->fileMutex);
+  if (!parts_->player) return -1;
+  // A start tick counts from the first block rendered after it was asked for.
+  return std::max(parts_->startTick, fluid_player_get_current_tick(parts_->player));
+}
+
+bool BuiltInSynth::FileDone() const {
+  std::lock_guard lock(parts_->fileMutex);
+  return parts_->player && fluid_player_get_status(parts_->player) == FLUID_PLAYER_DONE;
 }
 
 double BuiltInSynth::BufferLatencyMs() const {

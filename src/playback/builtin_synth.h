@@ -46,6 +46,19 @@ class BuiltInSynth : public MidiDevice {
   double BufferLatencyMs() const;
   double SampleRate() const { return options_.sampleRate; }
 
+  // A Standard MIDI File played by the synthesizer itself, timed by the
+  // samples it renders, so that it keeps pace with the audio output (or with
+  // Render offline). One file at a time: PlayFile replaces the one before and
+  // starts `bytes` at `tick`; false when the file player refuses it.
+  bool PlayFile(const std::string& bytes, int tick);
+  // Ends the file, its notes cut off.
+  void StopFile();
+  // Held: the output is silent and the file's clock stands still.
+  void HoldFile(bool held);
+  // The file's current tick (-1 when none plays) and whether it has ended.
+  int FileTick() const;
+  bool FileDone() const;
+
   struct Parts;
 
  private:

@@ -10,7 +10,12 @@ MediaController::MediaController(MediaHooks hooks, PlayerDisplay& display, Playe
     : QObject(parent), hooks_(std::move(hooks)) {
   if (!player) {
     ownPlayer_ = std::make_unique<QtMediaPlayer>();
-    player = ownPlayer_.get();
+    midiPlayer_ = std::make_unique<MidiFileMediaPlayer>();
+    switch_ = std::make_unique<MediaPlayerSwitch>(*ownPlayer_, *midiPlayer_);
+    player = switch_.get();
+    midiPoll_.setInterval(50);
+    connect(&midiPoll_, &QTimer::timeout, this, [this] { midiPlayer_->Poll(); });
+    midiPoll_.start();
   }
   player_ = player;
   mTimer_.setInterval(100);
@@ -20,6 +25,7 @@ MediaController::MediaController(MediaHooks hooks, PlayerDisplay& display, Playe
 
 MediaController::~MediaController() {
   mTimer_.stop();
+  midiPoll_.stop();
   session_.reset();
 }
 

@@ -9,7 +9,9 @@
 #include <memory>
 #include <string>
 
+#include "library/media_player_switch.h"
 #include "library/media_session.h"
+#include "library/midi_file_player.h"
 
 namespace poronka::ui {
 
@@ -29,7 +31,8 @@ struct MediaHooks {
 class MediaController : public QObject, private MediaHost {
   Q_OBJECT
  public:
-  // `player` null: a QtMediaPlayer owned by the controller.
+  // `player` null: the controller's own player, MIDI files through a
+  // MidiFileMediaPlayer and everything else through a QtMediaPlayer.
   MediaController(MediaHooks hooks, PlayerDisplay& display, PlayerState& state, const SoundSettings& settings,
                   const PlaylistState& playlist, MidiDevices& devices, Messages& msgs,
                   MediaPlayer* player = nullptr, QObject* parent = nullptr);
@@ -53,6 +56,10 @@ class MediaController : public QObject, private MediaHost {
 
   MediaHooks hooks_;
   std::unique_ptr<QtMediaPlayer> ownPlayer_;
+  std::unique_ptr<MidiFileMediaPlayer> midiPlayer_;
+  std::unique_ptr<MediaPlayerSwitch> switch_;
+  // Looks for the end of a MIDI file.
+  QTimer midiPoll_;
   MediaPlayer* player_;
   QTimer mTimer_;
   std::unique_ptr<MediaSession> session_;
