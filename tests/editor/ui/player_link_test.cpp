@@ -14,27 +14,16 @@
 
 #include "playback/midi_output.h"
 #include "playback/periodic_timer.h"
+#include "support/player_rig.h"
 #include "support/test_support.h"
 
 namespace poronka::ui {
 namespace {
 
-class EditorFromPlayer : public ::testing::Test {
+class EditorFromPlayer : public ::testing::Test, protected testing::PlayerRecords<> {
  protected:
   void SetUp() override {
-    midi.ports = {{"Fake Synth"}};
-    PlayerServices s;
-    s.score = &score;
-    s.settings = &settings;
-    s.playlist = &playlist;
-    s.midiSystem = &midi;
-    s.systemSettings = &system;
-    s.timer = &timer;
-    s.messages = &msgs;
-    s.ppi = 120;
-    s.quitOnClose = false;
-    s.executableDir = PORONKA_BINARY_DIR;
-    player = std::make_unique<TFPoron>(std::move(s));
+    player = std::make_unique<TFPoron>(Services());
   }
   TfrmGrid* Edit() {
     TfrmGrid* g = OpenEditor(*player, score, session, settings);
@@ -46,13 +35,6 @@ class EditorFromPlayer : public ::testing::Test {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   }
 
-  Score score;
-  SoundSettings settings;
-  PlaylistState playlist;
-  FakeMidiSystem midi;
-  EnvironmentSystemSettings system;
-  ManualTimer timer;
-  RecordingMessages msgs;
   editor::EditorSession session;
   std::unique_ptr<TFPoron> player;
 };

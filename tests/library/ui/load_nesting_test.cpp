@@ -7,6 +7,7 @@
 
 #include "core/mbt.h"
 #include "playback/ui/player_window.h"
+#include "support/player_rig.h"
 #include "support/test_support.h"
 
 namespace poronka::ui {
@@ -29,33 +30,14 @@ std::string Song(const std::string& title, int rows, int notes) {
   return MbtBytes(s);
 }
 
-class LoadNestingTest : public ::testing::Test {
+class LoadNestingTest : public ::testing::Test, protected testing::PlayerRecords<> {
  protected:
   void SetUp() override {
-    midi.ports = {{"Fake Synth"}};
-    PlayerServices s;
-    s.score = &score;
-    s.settings = &settings;
-    s.playlist = &playlist;
-    s.midiSystem = &midi;
-    s.systemSettings = &system;
-    s.timer = &timer;
-    s.messages = &msgs;
-    s.ppi = 120;
-    s.quitOnClose = false;
-    s.executableDir = PORONKA_BINARY_DIR;
-    player = std::make_unique<TFPoron>(std::move(s));
+    player = std::make_unique<TFPoron>(Services());
     testing::WriteBytes(dir.File("long.mbt"), Song("Long", 6000, 15));
     testing::WriteBytes(dir.File("short.mbt"), Song("Short", 3, 1));
   }
 
-  Score score;
-  SoundSettings settings;
-  PlaylistState playlist;
-  FakeMidiSystem midi;
-  EnvironmentSystemSettings system;
-  ManualTimer timer;
-  RecordingMessages msgs;
   std::unique_ptr<TFPoron> player;
   testing::TempDir dir;
 };

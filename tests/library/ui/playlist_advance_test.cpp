@@ -12,6 +12,7 @@
 #include "library/ui/media_controller.h"
 #include "library/ui/playlist_window.h"
 #include "playback/ui/player_window.h"
+#include "support/player_rig.h"
 #include "support/test_support.h"
 
 namespace poronka::ui {
@@ -71,22 +72,10 @@ std::string TaggedMp3() {
          std::string(2, '\0') + title + std::string(400, '\xAA');
 }
 
-class PlaylistAdvanceTest : public ::testing::Test {
+class PlaylistAdvanceTest : public ::testing::Test, protected testing::PlayerRecords<> {
  protected:
   void SetUp() override {
-    midi.ports = {{"Fake Synth"}};
-    PlayerServices s;
-    s.score = &score;
-    s.settings = &settings;
-    s.playlist = &playlist;
-    s.midiSystem = &midi;
-    s.systemSettings = &system;
-    s.timer = &timer;
-    s.messages = &msgs;
-    s.ppi = 120;
-    s.quitOnClose = false;
-    s.executableDir = PORONKA_BINARY_DIR;
-    player = std::make_unique<TFPoron>(std::move(s));
+    player = std::make_unique<TFPoron>(Services());
     list = std::make_unique<TfrmPList>(playlist, msgs, *player, player.get());
 
     MediaHooks hooks;
@@ -129,13 +118,6 @@ class PlaylistAdvanceTest : public ::testing::Test {
   }
   std::string Current() { return playlist.PlaylistPaths()[static_cast<size_t>(playlist.CurrentEntry())]; }
 
-  Score score;
-  SoundSettings settings;
-  PlaylistState playlist;
-  FakeMidiSystem midi;
-  EnvironmentSystemSettings system;
-  ManualTimer timer;
-  RecordingMessages msgs;
   ScriptedMediaPlayer fake;
   std::unique_ptr<TFPoron> player;
   std::unique_ptr<TfrmPList> list;

@@ -9,6 +9,7 @@
 #include <cstdio>
 
 #include "playback/ui/player_window.h"
+#include "support/player_rig.h"
 #include "support/test_support.h"
 
 namespace poronka::ui {
@@ -24,26 +25,12 @@ TEST(AudioExport, PlayerWavEqualsTheBatchToolsRender) {
   WriteBytes(dir.File("song.mbt"),
              "Scale\r\nMBT_DATA\r\n300\r\n4\r\n4\r\n555\r\nCEG\r\nO\xA5\xA5\r\n\xA5O\xA5\r\n\xA5\xA5O\r\nOOO\r\n"
              "O\xA5\xA5\r\n\xA5O\xA5\r\n\xA5\xA5O\r\nOOO\r\nO\xA5\xA5\r\n\xA5O\xA5\r\n\xA5\xA5O\r\nOOO\r\n");
-  Score score;
-  SoundSettings settings;
-  PlaylistState playlist;
-  FakeMidiSystem midi;
-  midi.ports = {{"Fake Synth"}};
-  EnvironmentSystemSettings system;
-  ManualTimer timer;
-  RecordingMessages msgs;
-  PlayerServices s;
-  s.score = &score;
-  s.settings = &settings;
-  s.playlist = &playlist;
-  s.midiSystem = &midi;
-  s.systemSettings = &system;
-  s.timer = &timer;
-  s.messages = &msgs;
+  testing::PlayerRecords<> rig;
+  Score& score = rig.score;
+  SoundSettings& settings = rig.settings;
+  RecordingMessages& msgs = rig.msgs;
+  PlayerServices s = rig.Services();
   s.arguments = {dir.File("song.mbt")};
-  s.ppi = 120;
-  s.quitOnClose = false;
-  s.executableDir = PORONKA_BINARY_DIR;
   TFPoron w(std::move(s));
   w.FormShow();
   ASSERT_EQ(score.RowCount, 12);

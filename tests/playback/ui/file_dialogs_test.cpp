@@ -25,6 +25,7 @@
 #include "library/ui/playlist_window.h"
 #include "playback/ui/audio_export.h"
 #include "playback/ui/player_window.h"
+#include "support/player_rig.h"
 #include "support/test_support.h"
 
 namespace poronka::ui {
@@ -151,24 +152,8 @@ class FileDialogs : public ::testing::Test {
 };
 
 TEST_F(FileDialogs, PlayerAndPlaylistFiltersListByNameInAnyCase) {
-  Score score;
-  SoundSettings settings;
-  PlaylistState playlist;
-  FakeMidiSystem midi;
-  EnvironmentSystemSettings system;
-  ManualTimer timer;
-  RecordingMessages msgs;
-  PlayerServices ps;
-  ps.score = &score;
-  ps.settings = &settings;
-  ps.playlist = &playlist;
-  ps.midiSystem = &midi;
-  ps.systemSettings = &system;
-  ps.timer = &timer;
-  ps.messages = &msgs;
-  ps.quitOnClose = false;
-  ps.executableDir = PORONKA_BINARY_DIR;
-  TFPoron player(std::move(ps));
+  testing::PlayerRecords<> rig;
+  TFPoron player(rig.Services());
   const QString folder = QString::fromStdString(dir.path());
   const QStringList every = {"README", "a.MBT", "b.mbt", "c.Mid", "d.mld", "e.PKL", "f.mbl", "g.mp3"};
 

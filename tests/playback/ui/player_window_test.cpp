@@ -35,6 +35,7 @@
 #include "playback/ui/qt_texts.h"
 #include "playback/ui/single_instance.h"
 #include "playback/ui/title_window.h"
+#include "support/player_rig.h"
 #include "support/test_support.h"
 
 namespace poronka::ui {
@@ -42,22 +43,11 @@ namespace {
 
 std::string Example(const char* name) { return testing::SourcePath(std::string("examples/") + name); }
 
-class PlayerWindowTest : public ::testing::Test {
+class PlayerWindowTest : public ::testing::Test, protected testing::PlayerRecords<> {
  protected:
   void Make(std::vector<std::string> args = {}) {
-    midi.ports = {{"Fake Synth"}};
-    PlayerServices s;
-    s.score = &score;
-    s.settings = &settings;
-    s.playlist = &playlist;
-    s.midiSystem = &midi;
-    s.systemSettings = &system;
-    s.timer = &timer;
-    s.messages = &msgs;
+    PlayerServices s = Services();
     s.arguments = std::move(args);
-    s.ppi = 120;
-    s.quitOnClose = false;
-    s.executableDir = PORONKA_BINARY_DIR;
     w = std::make_unique<TFPoron>(std::move(s));
   }
   QString Text(PlayerLabel l) { return w->Label(l)->text(); }
@@ -68,13 +58,6 @@ class PlayerWindowTest : public ::testing::Test {
   bool MidiMenuEnabled() { return w->MenuAction(PlayerControl::MenuMidi)->isEnabled(); }
   bool FileMenuEnabled() { return w->MenuAction(PlayerControl::MenuFile)->isEnabled(); }
 
-  Score score;
-  SoundSettings settings;
-  PlaylistState playlist;
-  FakeMidiSystem midi;
-  EnvironmentSystemSettings system;
-  ManualTimer timer;
-  RecordingMessages msgs;
   std::unique_ptr<TFPoron> w;
 };
 
@@ -349,17 +332,7 @@ TEST_F(PlayerWindowTest, SplashTimerStartsWhenThePlayerIsCreated) {
   EXPECT_EQ(splash->size(), QSize(515, 296));
   EXPECT_EQ(splash->VersionLabel()->text(), QStringLiteral("Ver 3.35"));
   EXPECT_FALSE(splash->STimer()->isActive());
-  midi.ports = {{"Fake Synth"}};
-  PlayerServices s;
-  s.score = &score;
-  s.settings = &settings;
-  s.playlist = &playlist;
-  s.midiSystem = &midi;
-  s.systemSettings = &system;
-  s.timer = &timer;
-  s.messages = &msgs;
-  s.ppi = 120;
-  s.quitOnClose = false;
+  PlayerServices s = Services();
   s.splash = splash;
   w = std::make_unique<TFPoron>(std::move(s));
   EXPECT_TRUE(splash->STimer()->isActive());
@@ -454,17 +427,8 @@ namespace poronka::ui {
 namespace {
 
 TEST_F(PlayerWindowTest, CombWiderThanAThousandPixelsIsRefusedWithoutADevice) {
-  midi.ports = {{"Fake Synth"}};
-  PlayerServices s;
-  s.score = &score;
-  s.settings = &settings;
-  s.playlist = &playlist;
-  s.midiSystem = &midi;
-  s.systemSettings = &system;
-  s.timer = &timer;
-  s.messages = &msgs;
+  PlayerServices s = Services();
   s.ppi = 300;  // the comb would be 1040 pixels wide
-  s.quitOnClose = false;
   w = std::make_unique<TFPoron>(std::move(s));
   EXPECT_EQ(msgs.Texts(), std::vector<std::string>{kScreenTooLargeMessage});
   EXPECT_TRUE(w->MidiMenu()->actions().isEmpty());
@@ -510,25 +474,10 @@ TEST_F(PlayerWindowTest, MidiFilesAreConvertedAndPlayable) {
 // The real timer thread with the shortest period: the end of the last
 // entry reaches the window through the event loop and NxTim starts entry 0.
 TEST(PlayerWithRealTimer, AutomaticAdvanceOverThePlaylist) {
-  Score score;
-  SoundSettings settings;
-  PlaylistState playlist;
-  FakeMidiSystem midi;
-  midi.ports = {{"Fake Synth"}};
-  EnvironmentSystemSettings system;
-  ThreadTimer timer;
-  RecordingMessages msgs;
-  PlayerServices s;
-  s.score = &score;
-  s.settings = &settings;
-  s.playlist = &playlist;
-  s.midiSystem = &midi;
-  s.systemSettings = &system;
-  s.timer = &timer;
-  s.messages = &msgs;
-  s.ppi = 120;
-  s.quitOnClose = false;
-  TFPoron w(std::move(s));
+  testing::PlayerRecords<ThreadTimer> rig;
+  Score& score = rig.score;
+  PlaylistState& playlist = rig.playlist;
+  TFPoron w(rig.Services());
   for (const char* n : {"kirakira.mbt", "hotaru.mbt"}) playlist.Append(Example(n), n);
   w.LoadFirstPlaylistEntry();
   w.cmNextClick();  // hotaru, the last entry

@@ -13,6 +13,7 @@
 #include "playback/ui/help_window.h"
 #include "playback/ui/player_window.h"
 #include "playback/ui/title_window.h"
+#include "support/player_rig.h"
 #include "support/test_support.h"
 
 namespace poronka::ui {
@@ -27,29 +28,15 @@ TEST(Screenshots, PlayerSplashAboutHelp) {
   const char* dir = std::getenv("PORONKA_SCREENSHOT_DIR");
   if (!dir) GTEST_SKIP() << "PORONKA_SCREENSHOT_DIR not set";
   const QString out = QString::fromUtf8(dir);
-  Score score;
-  SoundSettings settings;
-  PlaylistState playlist;
-  FakeMidiSystem midi;
-  midi.ports = {{"内蔵シンセサイザー"}};
-  EnvironmentSystemSettings system;
-  ManualTimer timer;
-  RecordingMessages msgs;
+  testing::PlayerRecords<> rig;
+  rig.midi.ports = {{"内蔵シンセサイザー"}};
 
   auto* splash = new TfrmTitle;
   splash->ShowNow();
   Shoot(out, "splash");
-  PlayerServices s;
-  s.score = &score;
-  s.settings = &settings;
-  s.playlist = &playlist;
-  s.midiSystem = &midi;
-  s.systemSettings = &system;
-  s.timer = &timer;
-  s.messages = &msgs;
-  s.quitOnClose = false;
+  PlayerServices s = rig.Services();
+  s.ppi = 0;  // the screen's own resolution
   s.splash = splash;
-  s.executableDir = PORONKA_BINARY_DIR;
   const char* song = std::getenv("PORONKA_SCREENSHOT_SONG");
   s.arguments = {song ? song : testing::SourcePath("examples/sakura.mbt")};
   TFPoron w(std::move(s));
@@ -58,7 +45,7 @@ TEST(Screenshots, PlayerSplashAboutHelp) {
   QTest::qWait(1200);  // the splash closes, the song loads
   w.Start()->click();
   const char* rows = std::getenv("PORONKA_SCREENSHOT_ROWS");
-  for (int i = 0, n = (rows ? std::atoi(rows) : 21) * 2; i < n; ++i) timer.Fire();
+  for (int i = 0, n = (rows ? std::atoi(rows) : 21) * 2; i < n; ++i) rig.timer.Fire();
   Shoot(out, "player");
   w.grab().save(out + "/player_window.png");
   {
