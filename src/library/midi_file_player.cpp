@@ -1,11 +1,10 @@
 #include "library/midi_file_player.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cmath>
-#include <fstream>
 #include <iterator>
-#include <sys/stat.h>
+
+#include "core/file_io.h"
 
 namespace poronka {
 
@@ -159,11 +158,8 @@ int SmfTimeline::MsToTick(int64_t ms) const {
 }
 
 bool IsMidiFileName(const std::string& path) {
-  const size_t dot = path.find_last_of("./");
-  if (dot == std::string::npos || path[dot] != '.') return false;
-  std::string ext = path.substr(dot + 1);
-  for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return ext == "mid" || ext == "midi";
+  const std::string ext = UpperExtension(path);
+  return ext == ".MID" || ext == ".MIDI";
 }
 
 MidiFileMediaPlayer::MidiFileMediaPlayer(BuiltInSynth::Options synth) : options_(std::move(synth)) {}
@@ -176,11 +172,8 @@ void MidiFileMediaPlayer::RequireOpen() const {
 
 void MidiFileMediaPlayer::Open() {
   Close();
-  struct stat st {};
-  if (stat(fileName_.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) throw MediaError("no such file");
-  std::ifstream in(fileName_, std::ios::binary);
-  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (!in.good() && !in.eof()) throw MediaError("cannot read the file");
+  std::string bytes;
+  if (!ReadWholeFile(fileName_, bytes)) throw MediaError("cannot read the file");
   SmfTimeline timeline;
   if (!timeline.Parse(bytes)) throw MediaError("not a MIDI file");
   std::string why;

@@ -13,19 +13,20 @@ MediaController::MediaController(MediaHooks hooks, PlayerDisplay& display, Playe
     midiPlayer_ = std::make_unique<MidiFileMediaPlayer>();
     switch_ = std::make_unique<MediaPlayerSwitch>(*ownPlayer_, *midiPlayer_);
     player = switch_.get();
-    midiPoll_.setInterval(50);
-    connect(&midiPoll_, &QTimer::timeout, this, [this] { midiPlayer_->Poll(); });
-    midiPoll_.start();
   }
   player_ = player;
   mTimer_.setInterval(100);
   session_ = std::make_unique<MediaSession>(*player_, static_cast<MediaHost&>(*this), display, state, settings, playlist, devices, msgs);
-  connect(&mTimer_, &QTimer::timeout, this, [this] { session_->PositionTick(); });
+  // The position timer runs while media plays: it also looks for the end of
+  // a MIDI file.
+  connect(&mTimer_, &QTimer::timeout, this, [this] {
+    session_->PositionTick();
+    if (midiPlayer_) midiPlayer_->Poll();
+  });
 }
 
 MediaController::~MediaController() {
   mTimer_.stop();
-  midiPoll_.stop();
   session_.reset();
 }
 

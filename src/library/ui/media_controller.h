@@ -58,8 +58,6 @@ class MediaController : public QObject, private MediaHost {
   std::unique_ptr<QtMediaPlayer> ownPlayer_;
   std::unique_ptr<MidiFileMediaPlayer> midiPlayer_;
   std::unique_ptr<MediaPlayerSwitch> switch_;
-  // Looks for the end of a MIDI file.
-  QTimer midiPoll_;
   MediaPlayer* player_;
   QTimer mTimer_;
   std::unique_ptr<MediaSession> session_;
