@@ -10,7 +10,7 @@
 #include "core/messages.h"
 #include "core/score.h"
 #include "editor/editor_state.h"
-#include "editor/ui/grid_window.h"
+#include "editor/ui/editor_window.h"
 #include "settings/sound_settings.h"
 
 namespace {
@@ -67,10 +67,10 @@ struct Editor {
   SoundSettings settings;
   RecordingMessages messages;
   SilentPlayer player;
-  ui::TfrmGrid* win = nullptr;
+  ui::EditorWindow* win = nullptr;
   explicit Editor(int columns) { LargeScore(score, columns); }
   void Open() {
-    win = new ui::TfrmGrid(score, session, settings, &messages, player);
+    win = new ui::EditorWindow(score, session, settings, &messages, player);
     win->show();
     QApplication::processEvents();
   }

@@ -78,7 +78,7 @@ struct Window {
   RecordingMessages msgs;
   IdleHost host;
   QWidget player;
-  ui::TfrmPList window{state, msgs, host, &player};
+  ui::PlaylistWindow window{state, msgs, host, &player};
   Window() {
     player.show();
     window.ShowBesidePlayer();

@@ -19,7 +19,7 @@
 #include "playback/ui/player_window.h"
 #include "playback/ui/qt_texts.h"
 #include "playback/ui/single_instance.h"
-#include "playback/ui/title_window.h"
+#include "playback/ui/splash_window.h"
 #include "settings/sound_settings.h"
 
 int main(int argc, char** argv) {
@@ -48,7 +48,7 @@ int main(int argc, char** argv) {
   instance.Listen();
 
   // 2. The splash, painted at once.
-  auto* splash = new poronka::ui::TfrmTitle;
+  auto* splash = new poronka::ui::SplashWindow;
   splash->ShowNow();
 
   // 3. The records of the run and the player window.
@@ -70,7 +70,7 @@ int main(int argc, char** argv) {
   services.arguments = arguments;
   services.executableDir = QApplication::applicationDirPath().toStdString();
 
-  poronka::ui::TFPoron player(std::move(services));
+  poronka::ui::PlayerWindow player(std::move(services));
   QObject::connect(&instance, &poronka::ui::SingleInstance::activateRequested, &player, [&player] {
     if (player.isHidden()) {
       // The editor is open in the player's place: bring the active windows forward.
@@ -95,15 +95,15 @@ int main(int argc, char** argv) {
 
   // The settings dialog (it sets the default sound settings) and the
   // playlist window, created after the player as the other windows of the run.
-  poronka::TfrmSet settingsDialog(settings, &player);
-  poronka::ui::TfrmPList playlistWindow(playlist, player.Msgs(), player, &player);
+  poronka::SettingsDialog settingsDialog(settings, &player);
+  poronka::ui::PlaylistWindow playlistWindow(playlist, player.Msgs(), player, &player);
   playlistWindow.SetHiddenCallback([&player] { player.SetPlaylistVisible(false); });
-  QObject::connect(&settingsDialog, &poronka::TfrmSet::keyShiftConfirmed, &player,
+  QObject::connect(&settingsDialog, &poronka::SettingsDialog::keyShiftConfirmed, &player,
                    [&player](int semitones, const QString& pitchText) {
                      player.Engine().state.Transpose = semitones * 256;
                      player.SetPitchText(pitchText);
                    });
-  QObject::connect(&settingsDialog, &poronka::TfrmSet::soundLabelChanged, &player,
+  QObject::connect(&settingsDialog, &poronka::SettingsDialog::soundLabelChanged, &player,
                    [&player](const QString& label4, const QString& sound) {
                      player.SetSoundLabels(label4, sound);
                    });

@@ -12,9 +12,9 @@
 namespace poronka {
 
 // The loading window: caption, label and a bar from 0 to 120.
-class LoadingWindow {
+class LoadProgress {
  public:
-  virtual ~LoadingWindow() = default;
+  virtual ~LoadProgress() = default;
   virtual void Open(const std::string& caption) = 0;
   virtual int Position() const = 0;
   virtual void StepIt() = 0;  // moves the bar one step forward
@@ -47,7 +47,7 @@ class LoadHooks {
   // Lets the user interface handle pending events during long loads.
   virtual void ProcessEvents() {}
   // The loading window, or nullptr when there is none.
-  virtual LoadingWindow* Loading() { return nullptr; }
+  virtual LoadProgress* Loading() { return nullptr; }
 };
 
 }  // namespace poronka

@@ -326,7 +326,7 @@ MbtLoad ReadMbtInMemory(Score& s, std::string_view bytes, Messages& msgs, LoadHo
   s.MaxSlot = -1;
   hooks.PrepareLayout(s);
 
-  LoadingWindow* loading = rowCount > kLoadingWindowRows ? hooks.Loading() : nullptr;
+  LoadProgress* loading = rowCount > kLoadingWindowRows ? hooks.Loading() : nullptr;
   if (loading) loading->Open(BaseName(s.FileName));
   int maxSlot = -1;
   const double rowsPerStep = rowCount / 110.0;

@@ -110,7 +110,7 @@ struct SongInfoFields {
 };
 enum class SongInfoField { None, Speed, Phrlen, Note, Brc };
 
-// FormShow of TfrmDialog.
+// FormShow of SongInfoDialog.
 SongInfoFields SongInfoFromScore(const Score& s);
 // OKButtonClick: runs the checks in order; on a refusal shows its message
 // and returns the field to focus (the score is unchanged). Otherwise applies

@@ -44,7 +44,7 @@ constexpr int kLoadingMax = 120;
 // Moves the loading window's bar forward to a target, never back.
 class Progress {
  public:
-  explicit Progress(LoadingWindow* w) : w_(w) {}
+  explicit Progress(LoadProgress* w) : w_(w) {}
   bool active() const { return w_ != nullptr; }
   void MoveTo(double exact) {
     if (!w_) return;
@@ -60,7 +60,7 @@ class Progress {
   }
 
  private:
-  LoadingWindow* w_;
+  LoadProgress* w_;
   int shown_ = -1;
 };
 
@@ -365,7 +365,7 @@ void Build(ReadData& data, int64_t division, int64_t cap, SmfImportHooks& hooks,
 }
 
 SmfImportResult Finish(SmfImportStatus status, const char* message, Messages& msgs,
-                       SmfImportHooks& hooks, LoadingWindow* loading) {
+                       SmfImportHooks& hooks, LoadProgress* loading) {
   if (loading) loading->Close();
   hooks.EndWaitCursor();
   if (message) msgs.ShowError(message);
@@ -389,7 +389,7 @@ SmfImportResult ImportSmfInMemory(Score& s, std::string_view bytes, const SoundS
   if (p[9] > 1)
     return Finish(SmfImportStatus::NotStandard, kSmfNotStandardMessage, msgs, hooks, nullptr);
 
-  LoadingWindow* loading = hooks.Loading();
+  LoadProgress* loading = hooks.Loading();
   if (loading) loading->Open(BaseName(s.FileName));
   if (size < 14) return Finish(SmfImportStatus::IoError, kSmfIoErrorMessage, msgs, hooks, loading);
   const uint32_t division = (uint32_t{p[12]} << 8) | p[13];

@@ -421,7 +421,7 @@ TEST(MbtReader, MoreThanAHundredThousandRows) {
   EXPECT_EQ(l.msgs.Texts(), std::vector<std::string>{"１０００００行を越えるデータは無視しました。"});
 }
 
-class FakeLoading : public LoadingWindow {
+class FakeLoading : public LoadProgress {
  public:
   void Open(const std::string& c) override { caption = c, opened = true; }
   int Position() const override { return pos; }
@@ -439,7 +439,7 @@ class FakeLoading : public LoadingWindow {
 class LoadingHooks : public CountingHooks {
  public:
   FakeLoading window;
-  LoadingWindow* Loading() override { return &window; }
+  LoadProgress* Loading() override { return &window; }
 };
 
 TEST(MbtReader, LoadingWindowAboveThirtyFiveHundredRows) {

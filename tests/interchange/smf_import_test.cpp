@@ -17,7 +17,7 @@ namespace {
 using testing::SmfFile;
 using testing::TrackBuilder;
 
-class FakeLoading : public LoadingWindow {
+class FakeLoading : public LoadProgress {
  public:
   void Open(const std::string& c) override {
     caption = c;
@@ -55,7 +55,7 @@ class FakeHooks : public SmfImportHooks {
     if (throwWhenBarAbove >= 0 && loading.position > throwWhenBarAbove)
       throw std::runtime_error("interrupted");
   }
-  LoadingWindow* Loading() override { return withLoading ? &loading : nullptr; }
+  LoadProgress* Loading() override { return withLoading ? &loading : nullptr; }
   bool Logged(const std::string& what) const {
     return std::find(log.begin(), log.end(), what) != log.end();
   }

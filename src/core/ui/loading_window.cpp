@@ -11,7 +11,7 @@ namespace {
 constexpr int kBarMax = 120;
 }  // namespace
 
-TfrmSort::TfrmSort(QWidget* parent) : QWidget(parent, Qt::Dialog) {
+LoadingWindow::LoadingWindow(QWidget* parent) : QWidget(parent, Qt::Dialog) {
   setObjectName("TfrmSort");
   label_ = new QLabel(QStringLiteral("ファイルを読み込んでいます・・・"), this);
   label_->setObjectName("Label1");
@@ -28,7 +28,7 @@ TfrmSort::TfrmSort(QWidget* parent) : QWidget(parent, Qt::Dialog) {
   setFixedSize(sizeHint().expandedTo(QSize(320, 0)));
 }
 
-void TfrmSort::Open(const std::string& caption) {
+void LoadingWindow::Open(const std::string& caption) {
   setWindowTitle(QString::fromStdString(caption));
   bar_->setValue(0);
   show();
@@ -37,15 +37,15 @@ void TfrmSort::Open(const std::string& caption) {
   QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
-int TfrmSort::Position() const { return bar_->value(); }
+int LoadingWindow::Position() const { return bar_->value(); }
 
-void TfrmSort::StepIt() {
+void LoadingWindow::StepIt() {
   if (bar_->value() < kBarMax) bar_->setValue(bar_->value() + 1);
 }
 
-void TfrmSort::SetToMax() { bar_->setValue(kBarMax); }
+void LoadingWindow::SetToMax() { bar_->setValue(kBarMax); }
 
-void TfrmSort::Close() { hide(); }
+void LoadingWindow::Close() { hide(); }
 
 void LoadEventPump::operator()() {
   if (timer_.isValid() && timer_.elapsed() < intervalMs_) return;

@@ -1,4 +1,4 @@
-// The loading window TfrmSort: the file's name as caption, a fixed label and
+// The loading window LoadingWindow: the file's name as caption, a fixed label and
 // a bar from 0 to 120 that song loaders move forward while they read.
 #pragma once
 
@@ -12,13 +12,13 @@ class QProgressBar;
 
 namespace poronka {
 
-class TfrmSort : public QWidget, public LoadingWindow {
+class LoadingWindow : public QWidget, public LoadProgress {
   Q_OBJECT
 
  public:
-  explicit TfrmSort(QWidget* parent = nullptr);
+  explicit LoadingWindow(QWidget* parent = nullptr);
 
-  // LoadingWindow
+  // LoadProgress
   void Open(const std::string& caption) override;
   int Position() const override;
   void StepIt() override;

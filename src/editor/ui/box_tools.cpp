@@ -18,7 +18,7 @@
 #include <cstdio>
 
 #include "editor/box_ops.h"
-#include "editor/ui/grid_window.h"
+#include "editor/ui/editor_window.h"
 #include "editor/ui/strip_preview.h"
 #include "library/app_paths.h"
 #include "playback/ui/audio_export.h"
@@ -117,7 +117,7 @@ std::string BoxTools::BoxFolder() {
   return FindInstallFolder(QCoreApplication::applicationDirPath().toStdString()) + "/boxes";
 }
 
-BoxTools::BoxTools(TfrmGrid& window, const SoundSettings& settings) : QObject(&window), w_(window) {
+BoxTools::BoxTools(EditorWindow& window, const SoundSettings& settings) : QObject(&window), w_(window) {
   setObjectName("BoxTools");
   exporter_ = new AudioExporter(&w_, w_.Context().score, settings, w_.Context().messages);
   // "WAV で保存" follows the Save As command in the file menu.

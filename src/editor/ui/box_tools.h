@@ -1,7 +1,7 @@
 // The editor's music box menu ("オルゴール(&B)"): which paper-strip box the
 // song is meant for, the fit report whose lines lead to their rows,
 // "収まるように移調", "オルゴールの音階に合わせる" and the strip's print
-// preview; and "WAV で保存" in the file menu. Added to a TfrmGrid when it is
+// preview; and "WAV で保存" in the file menu. Added to a EditorWindow when it is
 // made.
 #pragma once
 
@@ -25,7 +25,7 @@ class QMenu;
 namespace poronka::ui {
 
 class AudioExporter;
-class TfrmGrid;
+class EditorWindow;
 
 // The list of notes the box cannot play or plays too soon; clicking a line
 // moves the editor's cursor to that note.
@@ -55,7 +55,7 @@ class FitReportDialog : public QDialog {
 class BoxTools : public QObject {
   Q_OBJECT
  public:
-  BoxTools(TfrmGrid& window, const SoundSettings& settings);
+  BoxTools(EditorWindow& window, const SoundSettings& settings);
 
   // The folder of the shipped boxes.
   static std::string BoxFolder();
@@ -84,7 +84,7 @@ class BoxTools : public QObject {
   void AfterOperation(bool changed);
   void UpdateBoxActions();
 
-  TfrmGrid& w_;
+  EditorWindow& w_;
   MusicBox box_;
   double mmPerRow_ = kDefaultMmPerRow;
   QMenu* menu_ = nullptr;

@@ -4,14 +4,14 @@
 
 namespace poronka::ui {
 
-PlayerEditorLink::PlayerEditorLink(TFPoron& player, Score& score) : player_(player), score_(score) {
+PlayerEditorLink::PlayerEditorLink(PlayerWindow& player, Score& score) : player_(player), score_(score) {
   NoteMediaFile();
 }
 
 void PlayerEditorLink::NoteMediaFile() { mediaFile_ = MediaActive() ? score_.FileName : std::string(); }
 
 bool PlayerEditorLink::RunOpenCommand() {
-  if (!player_.mnuOpenClick()) return false;
+  if (!player_.openSong()) return false;
   NoteMediaFile();
   return true;
 }
@@ -31,23 +31,23 @@ void PlayerEditorLink::ReleaseMidiForMedia() {
   if (player_.Devices().Out().IsOpen()) player_.Devices().CloseDevice();
 }
 
-void PlayerEditorLink::ShowPlayer() { player_.ShowAfterEditor(); }
+void PlayerEditorLink::ShowPlayer() { player_.showAfterEditor(); }
 
 void PlayerEditorLink::ExitApplication() { player_.close(); }
 
-void PlayerEditorLink::ShowHelp() { player_.mnuExprClick(); }
+void PlayerEditorLink::ShowHelp() { player_.showHelp(); }
 
-void PlayerEditorLink::ShowAbout() { player_.mnuVersionClick(); }
+void PlayerEditorLink::ShowAbout() { player_.showAbout(); }
 
 int PlayerEditorLink::TimerMinPeriod() const { return player_.Engine().state.TimerMinPeriod; }
 
-TfrmGrid* OpenEditor(TFPoron& player, Score& score, editor::EditorSession& session,
+EditorWindow* OpenEditor(PlayerWindow& player, Score& score, editor::EditorSession& session,
                      const SoundSettings& settings) {
   auto* link = new PlayerEditorLink(player, score);
-  auto* grid = new TfrmGrid(score, session, settings, nullptr, *link);
+  auto* grid = new EditorWindow(score, session, settings, nullptr, *link);
   QObject::connect(grid, &QObject::destroyed, [link] { delete link; });
   grid->show();
-  player.HideForEditor();
+  player.hideForEditor();
   return grid;
 }
 

@@ -1,16 +1,16 @@
 // Joins the editor window to the player window: what the editor asks of the
 // player (open command, play preparation, MIDI output, help) goes to
-// TFPoron, and OpenEditor is what the player's "作成モード(&C)" runs.
+// PlayerWindow, and OpenEditor is what the player's "作成モード(&C)" runs.
 #pragma once
 
-#include "editor/ui/grid_window.h"
+#include "editor/ui/editor_window.h"
 #include "playback/ui/player_window.h"
 
 namespace poronka::ui {
 
 class PlayerEditorLink : public EditorPlayer {
  public:
-  PlayerEditorLink(TFPoron& player, Score& score);
+  PlayerEditorLink(PlayerWindow& player, Score& score);
   bool RunOpenCommand() override;
   void PrepareSong() override;
   void OpenMidiForEditor() override;
@@ -30,7 +30,7 @@ class PlayerEditorLink : public EditorPlayer {
   // another name does not change it.
   void NoteMediaFile();
 
-  TFPoron& player_;
+  PlayerWindow& player_;
   Score& score_;
   std::string mediaFile_;
 };
@@ -39,7 +39,7 @@ class PlayerEditorLink : public EditorPlayer {
 // player. The editor deletes itself (and its link) when it closes.
 // For PlayerAttachments::openEditor:
 //   attachments.openEditor = [&] { OpenEditor(player, score, session, settings); };
-TfrmGrid* OpenEditor(TFPoron& player, Score& score, editor::EditorSession& session,
+EditorWindow* OpenEditor(PlayerWindow& player, Score& score, editor::EditorSession& session,
                      const SoundSettings& settings);
 
 }  // namespace poronka::ui

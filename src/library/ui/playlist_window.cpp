@@ -76,7 +76,7 @@ std::string FilePlaylistDialogs::ChooseSaveFile(QWidget* parent, const std::stri
   return d.ChosenFile().toStdString();
 }
 
-TfrmPList::TfrmPList(PlaylistState& state, Messages& msgs, PlaylistHost& host, QWidget* player,
+PlaylistWindow::PlaylistWindow(PlaylistState& state, Messages& msgs, PlaylistHost& host, QWidget* player,
                      std::unique_ptr<PlaylistDialogs> dialogs, QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint),
       state_(state),
@@ -98,9 +98,9 @@ TfrmPList::TfrmPList(PlaylistState& state, Messages& msgs, PlaylistHost& host, Q
   if (player_) player_->installEventFilter(this);
 }
 
-TfrmPList::~TfrmPList() { state_.RemoveListener(listenerId_); }
+PlaylistWindow::~PlaylistWindow() { state_.RemoveListener(listenerId_); }
 
-void TfrmPList::BuildControls() {
+void PlaylistWindow::BuildControls() {
   auto tool = [this](const char* name, const char* hint, QStyle::StandardPixmap icon, const QString& text) {
     auto* b = new QToolButton(this);
     b->setObjectName(name);
@@ -184,7 +184,7 @@ void TfrmPList::BuildControls() {
   });
 }
 
-void TfrmPList::Refresh() {
+void PlaylistWindow::Refresh() {
   refreshing_ = true;
   const auto& names = state_.DisplayNames();
   const int selected = SelectedIndex();
@@ -213,13 +213,13 @@ void TfrmPList::Refresh() {
   refreshing_ = false;
 }
 
-int TfrmPList::SelectedIndex() const {
+int PlaylistWindow::SelectedIndex() const {
   const auto items = PlayListBox_->selectedItems();
   if (items.isEmpty()) return -1;
   return PlayListBox_->row(items.front());
 }
 
-void TfrmPList::SelectIndex(int i) {
+void PlaylistWindow::SelectIndex(int i) {
   if (i < 0 || i >= PlayListBox_->count()) {
     PlayListBox_->clearSelection();
     return;
@@ -227,7 +227,7 @@ void TfrmPList::SelectIndex(int i) {
   PlayListBox_->setCurrentRow(i, QItemSelectionModel::ClearAndSelect);
 }
 
-void TfrmPList::PlaceBesidePlayer() {
+void PlaylistWindow::PlaceBesidePlayer() {
   if (!player_) return;
   const QRect f = player_->frameGeometry();
   int left = f.left() + f.width() - 3;
@@ -239,7 +239,7 @@ void TfrmPList::PlaceBesidePlayer() {
   move(left, f.top() - 5);
 }
 
-void TfrmPList::ShowBesidePlayer() {
+void PlaylistWindow::ShowBesidePlayer() {
   if (!shownOnce_) PlaceBesidePlayer();
   shownOnce_ = true;
   hiddenWithPlayer_ = false;
@@ -247,7 +247,7 @@ void TfrmPList::ShowBesidePlayer() {
   raise();
 }
 
-bool TfrmPList::eventFilter(QObject* watched, QEvent* event) {
+bool PlaylistWindow::eventFilter(QObject* watched, QEvent* event) {
   if (watched == player_) {
     switch (event->type()) {
       case QEvent::Show:
@@ -279,15 +279,15 @@ bool TfrmPList::eventFilter(QObject* watched, QEvent* event) {
   return QWidget::eventFilter(watched, event);
 }
 
-void TfrmPList::OpenStartPlaylist(const std::string& path) { playlist_.OpenPlaylistFile(path); }
+void PlaylistWindow::OpenStartPlaylist(const std::string& path) { playlist_.OpenPlaylistFile(path); }
 
-void TfrmPList::DropFiles(const std::vector<std::string>& paths) {
+void PlaylistWindow::DropFiles(const std::vector<std::string>& paths) {
   QApplication::setOverrideCursor(Qt::WaitCursor);
   playlist_.AddPaths(paths);
   QApplication::restoreOverrideCursor();
 }
 
-void TfrmPList::cmListOpenClick() {
+void PlaylistWindow::cmListOpenClick() {
   const std::string path = dialogs_->ChoosePlaylistToOpen(this);
   if (path.empty()) return;
   QApplication::setOverrideCursor(Qt::WaitCursor);
@@ -295,57 +295,57 @@ void TfrmPList::cmListOpenClick() {
   QApplication::restoreOverrideCursor();
 }
 
-void TfrmPList::cmListSaveClick() {
+void PlaylistWindow::cmListSaveClick() {
   const std::string path = dialogs_->ChooseSaveFile(this, state_.PlaylistFile);
   if (path.empty()) return;
   playlist_.Save(path);
 }
 
-void TfrmPList::cmdAddClick() {
+void PlaylistWindow::cmdAddClick() {
   const std::vector<std::string> paths = dialogs_->ChooseFilesToAdd(this);
   if (paths.empty()) return;
   DropFiles(paths);
 }
 
-void TfrmPList::cmdDellClick() {
+void PlaylistWindow::cmdDellClick() {
   const int i = SelectedIndex();
   if (i < 0) return;
   const int next = state_.Delete(i);
   SelectIndex(next);
 }
 
-void TfrmPList::cmdClearClick() { state_.Clear(); }
+void PlaylistWindow::cmdClearClick() { state_.Clear(); }
 
-void TfrmPList::cmUPClick() {
+void PlaylistWindow::cmUPClick() {
   const int moved = state_.MoveUp(SelectedIndex());
   if (moved >= 0) SelectIndex(moved);
 }
 
-void TfrmPList::cmDNClick() {
+void PlaylistWindow::cmDNClick() {
   const int moved = state_.MoveDown(SelectedIndex());
   if (moved >= 0) SelectIndex(moved);
 }
 
-void TfrmPList::cmSHFLClick() {
+void PlaylistWindow::cmSHFLClick() {
   if (state_.Count() < 3) return;
   PlayListBox_->clearSelection();
   state_.Shuffle();
 }
 
-void TfrmPList::cmdHideClick() {
+void PlaylistWindow::cmdHideClick() {
   hiddenWithPlayer_ = false;
   hide();
   PlayListBox_->clearSelection();
   if (onHidden_) onHidden_();
 }
 
-void TfrmPList::PlayListBoxDblClick() {
+void PlaylistWindow::PlayListBoxDblClick() {
   const int n = SelectedIndex();
   if (n < 0) return;
   playlist_.PlayChosenEntry(n);
 }
 
-void TfrmPList::mousePressEvent(QMouseEvent* event) {
+void PlaylistWindow::mousePressEvent(QMouseEvent* event) {
   if (event->button() != Qt::LeftButton) return QWidget::mousePressEvent(event);
   // The window is dragged by any free spot.
   if (QWindow* w = windowHandle(); w && w->startSystemMove()) return;
@@ -353,23 +353,23 @@ void TfrmPList::mousePressEvent(QMouseEvent* event) {
   dragOffset_ = event->globalPosition().toPoint() - frameGeometry().topLeft();
 }
 
-void TfrmPList::mouseMoveEvent(QMouseEvent* event) {
+void PlaylistWindow::mouseMoveEvent(QMouseEvent* event) {
   if (dragging_ && (event->buttons() & Qt::LeftButton)) move(event->globalPosition().toPoint() - dragOffset_);
 }
 
-void TfrmPList::mouseReleaseEvent(QMouseEvent* event) {
+void PlaylistWindow::mouseReleaseEvent(QMouseEvent* event) {
   dragging_ = false;
   QWidget::mouseReleaseEvent(event);
 }
 
-void TfrmPList::ApplyRoundedShape() { setMask(QRegion(Outline(size()).toFillPolygon().toPolygon())); }
+void PlaylistWindow::ApplyRoundedShape() { setMask(QRegion(Outline(size()).toFillPolygon().toPolygon())); }
 
-void TfrmPList::resizeEvent(QResizeEvent* event) {
+void PlaylistWindow::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
   ApplyRoundedShape();
 }
 
-void TfrmPList::paintEvent(QPaintEvent*) {
+void PlaylistWindow::paintEvent(QPaintEvent*) {
   QPainter p(this);
   p.setRenderHint(QPainter::Antialiasing);
   p.fillRect(rect(), palette().window());
@@ -377,16 +377,16 @@ void TfrmPList::paintEvent(QPaintEvent*) {
   p.drawPath(Outline(size()));
 }
 
-void TfrmPList::showEvent(QShowEvent* event) {
+void PlaylistWindow::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
   Refresh();
 }
 
-void TfrmPList::dragEnterEvent(QDragEnterEvent* event) {
+void PlaylistWindow::dragEnterEvent(QDragEnterEvent* event) {
   if (event->mimeData()->hasUrls()) event->acceptProposedAction();
 }
 
-void TfrmPList::dropEvent(QDropEvent* event) {
+void PlaylistWindow::dropEvent(QDropEvent* event) {
   std::vector<std::string> paths;
   for (const QUrl& url : event->mimeData()->urls()) {
     if (url.isLocalFile()) paths.push_back(url.toLocalFile().toStdString());

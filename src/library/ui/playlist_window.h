@@ -1,4 +1,4 @@
-// TfrmPList, the playlist window: a small rounded window without a caption
+// PlaylistWindow, the playlist window: a small rounded window without a caption
 // bar beside the player, dragged by any free spot. It shows the shared
 // PlaylistState and forwards every command to Playlist (the rules); the
 // player reaches it through Show/cmdHideClick/OpenStartPlaylist.
@@ -40,15 +40,15 @@ class FilePlaylistDialogs : public PlaylistDialogs {
   std::string ChooseSaveFile(QWidget* parent, const std::string& proposed) override;
 };
 
-class TfrmPList : public QWidget {
+class PlaylistWindow : public QWidget {
   Q_OBJECT
  public:
   // `player` is the player window the playlist sits beside (may be null);
   // `host` is what the playlist needs of the player (usually the player
   // window itself). `dialogs` null: file dialogs.
-  TfrmPList(PlaylistState& state, Messages& msgs, PlaylistHost& host, QWidget* player = nullptr,
+  PlaylistWindow(PlaylistState& state, Messages& msgs, PlaylistHost& host, QWidget* player = nullptr,
             std::unique_ptr<PlaylistDialogs> dialogs = nullptr, QWidget* parent = nullptr);
-  ~TfrmPList() override;
+  ~PlaylistWindow() override;
 
   // Called whenever the window hides itself (its close button), so the
   // player can uncheck its "プレイリスト(&L)" item.

@@ -26,14 +26,14 @@
 #include "core/ui/loading_window.h"
 #include "interchange/smf_import.h"
 #include "library/app_paths.h"
-#include "playback/ui/about_window.h"
+#include "playback/ui/about_dialog.h"
 #include "playback/ui/audio_export.h"
 #include "playback/ui/artwork.h"
 #include "playback/ui/file_dialogs.h"
 #include "playback/ui/help_window.h"
 #include "playback/ui/message_boxes.h"
 #include "playback/ui/title_label.h"
-#include "playback/ui/title_window.h"
+#include "playback/ui/splash_window.h"
 
 namespace poronka::ui {
 
@@ -88,7 +88,7 @@ QImage ImageOf(const Rgb24Image& img) {
 
 }  // namespace
 
-TFPoron::TFPoron(PlayerServices services, QWidget* parent)
+PlayerWindow::PlayerWindow(PlayerServices services, QWidget* parent)
     : QMainWindow(parent),
       score_(*services.score),
       settings_(*services.settings),
@@ -119,21 +119,21 @@ TFPoron::TFPoron(PlayerServices services, QWidget* parent)
   FormCreate();
 }
 
-TFPoron::~TFPoron() {
+PlayerWindow::~PlayerWindow() {
   playlist_.RemoveListener(playlistListener_);
   // The engine kills its timer before the display goes away.
   engine_.reset();
   if (help_) delete help_.data();
 }
 
-void TFPoron::Attach(PlayerAttachments attachments) {
+void PlayerWindow::Attach(PlayerAttachments attachments) {
   attachments_ = std::move(attachments);
   UpdateMenuHooks();
 }
 
 // ---- layout -------------------------------------------------------------------
 
-void TFPoron::BuildControls() {
+void PlayerWindow::BuildControls() {
   client_ = new QWidget(this);
   client_->setObjectName("ClientArea");
   setCentralWidget(client_);
@@ -256,8 +256,8 @@ void TFPoron::BuildControls() {
   connect(cmFwrd_, &QToolButton::released, this, [this] { engine_->cmFwrdMouseUp(); });
   connect(cmRwnd_, &QToolButton::pressed, this, [this] { engine_->cmRwndMouseDown(); });
   connect(cmRwnd_, &QToolButton::released, this, [this] { engine_->cmRwndMouseUp(); });
-  connect(cmBfor_, &QToolButton::clicked, this, [this] { cmBforClick(); });
-  connect(cmNext_, &QToolButton::clicked, this, [this] { cmNextClick(); });
+  connect(cmBfor_, &QToolButton::clicked, this, [this] { previousSong(); });
+  connect(cmNext_, &QToolButton::clicked, this, [this] { nextSong(); });
   // The bar counts as dragged while the left button is down on it, wherever
   // it was pressed; keys and the wheel only move it.
   connect(posiBar_, &QSlider::valueChanged, this, [this](int v) {
@@ -280,15 +280,15 @@ void TFPoron::BuildControls() {
   });
   connect(txtChk_, &QLineEdit::textChanged, this,
           [this](const QString& t) { navigation_.SignalChanged(t.toStdString()); });
-  connect(&nxTim_, &QTimer::timeout, this, [this] { NxTimTimer(); });
+  connect(&nxTim_, &QTimer::timeout, this, [this] { loadWaitingSong(); });
 }
 
-void TFPoron::BuildMenu() {
+void PlayerWindow::BuildMenu() {
   QMenuBar* bar = menuBar();
   bar->setObjectName("MMenu");
   mnuFile_ = bar->addMenu(Q("ファイル(&F)"));
   mnuFile_->setObjectName("mnuFile");
-  mnuOpen_ = mnuFile_->addAction(Q("開く(&O)"), this, [this] { mnuOpenClick(); });
+  mnuOpen_ = mnuFile_->addAction(Q("開く(&O)"), this, [this] { openSong(); });
   mnuOpen_->setObjectName("mnuOpen");
   auto* exporter = new AudioExporter(this, score_, settings_, *msgs_);
   exporter->canSave = [this] { return !engine_->state.MediaActive; };
@@ -300,23 +300,23 @@ void TFPoron::BuildMenu() {
   connect(midiMenu_, &QMenu::aboutToShow, this, [this] { RefreshDeviceChecks(); });
   mnuOption_ = bar->addMenu(Q("オプション(&P)"));
   mnuOption_->setObjectName("mnuOption");
-  mnuPList_ = mnuOption_->addAction(Q("プレイリスト(&L)"), this, [this] { mnuPListClick(); });
+  mnuPList_ = mnuOption_->addAction(Q("プレイリスト(&L)"), this, [this] { showPlaylist(); });
   mnuPList_->setObjectName("mnuPList");
   mnuPList_->setCheckable(true);
-  mnuSet_ = mnuOption_->addAction(Q("設定(&S)"), this, [this] { mnuSetClick(); });
+  mnuSet_ = mnuOption_->addAction(Q("設定(&S)"), this, [this] { showSettings(); });
   mnuSet_->setObjectName("mnuSet");
-  mnuGrid_ = mnuOption_->addAction(Q("作成モード(&C)"), this, [this] { mnuGridClick(); });
+  mnuGrid_ = mnuOption_->addAction(Q("作成モード(&C)"), this, [this] { openEditor(); });
   mnuGrid_->setObjectName("mnuGrid");
   mnuHelp_ = bar->addMenu(Q("ヘルプ(&H)"));
   mnuHelp_->setObjectName("mnuHelp");
-  mnuExpr_ = mnuHelp_->addAction(Q("各種説明(&E)"), this, [this] { mnuExprClick(); });
+  mnuExpr_ = mnuHelp_->addAction(Q("各種説明(&E)"), this, [this] { showHelp(); });
   mnuExpr_->setObjectName("mnuExpr");
-  mnuVersion_ = mnuHelp_->addAction(Q("バージョン情報(&V)"), this, [this] { mnuVersionClick(); });
+  mnuVersion_ = mnuHelp_->addAction(Q("バージョン情報(&V)"), this, [this] { showAbout(); });
   mnuVersion_->setObjectName("mnuVersion");
   UpdateMenuHooks();
 }
 
-void TFPoron::UpdateMenuHooks() {
+void PlayerWindow::UpdateMenuHooks() {
   // Items of windows that are not attached yet stay disabled; the engine's
   // enabling of mnuSet and mnuGrid only acts on attached ones.
   mnuPList_->setVisible(true);
@@ -327,7 +327,7 @@ void TFPoron::UpdateMenuHooks() {
   if (attachments_.openEditor && mnuFile_->menuAction()->isEnabled()) mnuGrid_->setEnabled(true);
 }
 
-void TFPoron::BuildDeviceMenu() {
+void PlayerWindow::BuildDeviceMenu() {
   midiMenu_->clear();
   deviceItems_.clear();
   for (size_t i = 0; i < devices_->Items().size(); ++i) {
@@ -344,7 +344,7 @@ void TFPoron::BuildDeviceMenu() {
   RefreshDeviceChecks();
 }
 
-void TFPoron::RefreshDeviceChecks() {
+void PlayerWindow::RefreshDeviceChecks() {
   const auto& items = devices_->Items();
   for (size_t i = 0; i < deviceItems_.size() && i < items.size(); ++i)
     deviceItems_[i]->setChecked(items[i].checked);
@@ -352,7 +352,7 @@ void TFPoron::RefreshDeviceChecks() {
 
 // ---- creation and first showing ------------------------------------------------
 
-void TFPoron::FormCreate() {
+void PlayerWindow::FormCreate() {
   engine_->state.DisplayOn = true;
   canResize_ = true;
   // The window's size follows the controls: the client area ends 30 design
@@ -409,28 +409,28 @@ void TFPoron::FormCreate() {
   }
 }
 
-void TFPoron::showEvent(QShowEvent* e) {
+void PlayerWindow::showEvent(QShowEvent* e) {
   QMainWindow::showEvent(e);
   if (!shownOnce_) {
     shownOnce_ = true;
     // After the window is on screen, as its first showing's handler.
-    QMetaObject::invokeMethod(this, [this] { FormShow(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(this, [this] { openStartFile(); }, Qt::QueuedConnection);
   }
 }
 
-void TFPoron::FormShow() {
+void PlayerWindow::openStartFile() {
   if (!openArgFile_) return;
   openArgFile_ = false;
   navigation_.OpenCommandLineFile(services_.arguments.front());
 }
 
-void TFPoron::OpenHandedOverFile(const std::string& path) {
+void PlayerWindow::OpenHandedOverFile(const std::string& path) {
   if (path.empty()) return;
   handedOver_ = path;
   TryHandedOverFile();
 }
 
-void TFPoron::TryHandedOverFile() {
+void PlayerWindow::TryHandedOverFile() {
   if (handedOver_.empty() || closing_) return;
   // Not inside a question, a dialog, a load or the editor (which hides the
   // player): try again a little later.
@@ -442,15 +442,15 @@ void TFPoron::TryHandedOverFile() {
   navigation_.OpenHandedOverFile(std::exchange(handedOver_, std::string()));
 }
 
-void TFPoron::OpenPlaylistFile(const std::string& path) {
+void PlayerWindow::OpenPlaylistFile(const std::string& path) {
   if (!attachments_.openPlaylistFile) return;
   attachments_.openPlaylistFile(path);
-  mnuPListClick();
+  showPlaylist();
 }
 
 // ---- closing, minimise and restore -------------------------------------------------
 
-void TFPoron::closeEvent(QCloseEvent* e) {
+void PlayerWindow::closeEvent(QCloseEvent* e) {
   if (score_.Modified && !msgs_->AskOkCancel(kCloseDataQuestion)) {
     e->ignore();
     return;
@@ -470,24 +470,24 @@ void TFPoron::closeEvent(QCloseEvent* e) {
   if (services_.quitOnClose) QApplication::quit();
 }
 
-void TFPoron::changeEvent(QEvent* e) {
+void PlayerWindow::changeEvent(QEvent* e) {
   if (e->type() == QEvent::WindowStateChange) {
     if (isMinimized())
-      AppEvntMinimize();
+      applicationMinimized();
     else
-      AppEvntRestore();
+      applicationRestored();
   }
   QMainWindow::changeEvent(e);
 }
 
-void TFPoron::AppEvntMinimize() { engine_->state.DisplayOn = false; }
-void TFPoron::AppEvntRestore() { engine_->state.DisplayOn = true; }
+void PlayerWindow::applicationMinimized() { engine_->state.DisplayOn = false; }
+void PlayerWindow::applicationRestored() { engine_->state.DisplayOn = true; }
 
-void TFPoron::ShowDataError() { engine_->ShowDataError(); }
+void PlayerWindow::ShowDataError() { engine_->ShowDataError(); }
 
 // ---- menu handlers -----------------------------------------------------------------
 
-bool TFPoron::mnuOpenClick() {
+bool PlayerWindow::openSong() {
   ProgramFileDialog dialog(this, ProgramFileDialog::Kind::Open, Q("開く"),
                            {{Q("オルゴール"), {"MBT", "MID"}}, AllFilesFilter()});
   dialog.setObjectName("cdOpen");
@@ -497,33 +497,33 @@ bool TFPoron::mnuOpenClick() {
   return navigation_.OpenChosenFile(dialog.ChosenFile().toStdString());
 }
 
-QString TFPoron::OpenDialogFolder() const {
+QString PlayerWindow::OpenDialogFolder() const {
   if (!score_.FileName.empty()) return QString();
   const QString examples = Q(installFolder_ + "/" + kExamplesFolderName);
   return QFileInfo(examples).isDir() ? QFileInfo(examples).absoluteFilePath() : QString();
 }
 
-void TFPoron::mnuPListClick() {
+void PlayerWindow::showPlaylist() {
   if (!attachments_.showPlaylist) return;
   attachments_.showPlaylist();
   SetPlaylistVisible(true);
 }
 
-void TFPoron::SetPlaylistVisible(bool visible) {
+void PlayerWindow::SetPlaylistVisible(bool visible) {
   playlistVisible_ = visible;
   mnuPList_->setChecked(visible);
 }
 
-void TFPoron::mnuSetClick() {
+void PlayerWindow::showSettings() {
   if (attachments_.showSettings) attachments_.showSettings();
 }
 
-void TFPoron::HideForEditor() {
+void PlayerWindow::hideForEditor() {
   placeBeforeEditor_ = pos();
   hide();
 }
 
-void TFPoron::ShowAfterEditor() {
+void PlayerWindow::showAfterEditor() {
   // An explicit place (a user-specified position for the window manager),
   // which it keeps instead of placing the window anew.
   if (placeBeforeEditor_) {
@@ -534,15 +534,15 @@ void TFPoron::ShowAfterEditor() {
   placeBeforeEditor_.reset();
 }
 
-void TFPoron::mnuGridClick() {
+void PlayerWindow::openEditor() {
   if (!attachments_.openEditor) return;
   if (playlistVisible_ && attachments_.hidePlaylist) attachments_.hidePlaylist();
   attachments_.openEditor();
 }
 
-HelpWindow* TFPoron::Help() const { return help_.data(); }
+HelpWindow* PlayerWindow::Help() const { return help_.data(); }
 
-void TFPoron::mnuExprClick() {
+void PlayerWindow::showHelp() {
   if (help_) {
     if (help_->isMinimized())
       help_->showNormal();
@@ -562,8 +562,8 @@ void TFPoron::mnuExprClick() {
   w->show();
 }
 
-void TFPoron::mnuVersionClick() {
-  TfrmAbout box(this, [this](bool on) { engine_->state.HoldSong = on; });
+void PlayerWindow::showAbout() {
+  AboutDialog box(this, [this](bool on) { engine_->state.HoldSong = on; });
   box.exec();
 }
 
@@ -574,13 +574,13 @@ namespace {
 // The MBT reader's hooks with the window's event processing during long loads.
 class WindowLoadHooks : public EngineLoadHooks {
  public:
-  WindowLoadHooks(PlaybackEngine& engine, PlayerDisplay& display, LoadingWindow* loading)
+  WindowLoadHooks(PlaybackEngine& engine, PlayerDisplay& display, LoadProgress* loading)
       : EngineLoadHooks(engine, display), loading_(loading) {}
   void ProcessEvents() override { pump_(); }
-  LoadingWindow* Loading() override { return loading_; }
+  LoadProgress* Loading() override { return loading_; }
 
  private:
-  LoadingWindow* loading_;
+  LoadProgress* loading_;
   LoadEventPump pump_;
 };
 
@@ -589,7 +589,7 @@ class WindowLoadHooks : public EngineLoadHooks {
 // hand-over of unconverted files to the media player.
 class WindowSmfHooks : public SmfImportHooks {
  public:
-  WindowSmfHooks(TFPoron& w, LoadingWindow* loading, std::function<void(const std::string&)> media,
+  WindowSmfHooks(PlayerWindow& w, LoadProgress* loading, std::function<void(const std::string&)> media,
                  std::function<void()> closeMedia)
       : w_(w),
         base_(w.Engine(), w, loading),
@@ -603,7 +603,7 @@ class WindowSmfHooks : public SmfImportHooks {
   void ShowDataError() override { base_.ShowDataError(); }
   void FocusStart() override { base_.FocusStart(); }
   void ProcessEvents() override { base_.ProcessEvents(); }
-  LoadingWindow* Loading() override { return base_.Loading(); }
+  LoadProgress* Loading() override { return base_.Loading(); }
   void PrepareSongFull(Score&, Messages& msgs) override { w_.Engine().PrepareSong(0, msgs); }
   void PrefixCaption(const std::string& positionText) override {
     if (!positionText.empty())
@@ -621,7 +621,7 @@ class WindowSmfHooks : public SmfImportHooks {
   void ApplyKeyShift(int semitones) override { w_.ApplyKeyShift(semitones); }
 
  private:
-  TFPoron& w_;
+  PlayerWindow& w_;
   WindowLoadHooks base_;
   std::function<void(const std::string&)> media_;
   std::function<void()> closeMedia_;
@@ -629,19 +629,19 @@ class WindowSmfHooks : public SmfImportHooks {
 
 }  // namespace
 
-LoadingWindow* TFPoron::LoadingBox() {
-  if (!loading_) loading_ = new TfrmSort(this);
+LoadProgress* PlayerWindow::LoadingBox() {
+  if (!loading_) loading_ = new LoadingWindow(this);
   return loading_;
 }
 
-void TFPoron::ApplyKeyShift(int semitones) {
+void PlayerWindow::ApplyKeyShift(int semitones) {
   settings_.KeyShift = semitones;
   engine_->state.Transpose = semitones * 256;
   lblPich_->setText(Q(KeyShiftText(semitones)));  // "+15" like the settings dialog
   if (attachments_.keyShiftChanged) attachments_.keyShiftChanged(semitones);
 }
 
-void TFPoron::LoadSong(FileKind kind, const std::string& positionText) {
+void PlayerWindow::LoadSong(FileKind kind, const std::string& positionText) {
   // Loads let pending events through; a handed-over file waits for the end.
   struct Depth {
     int& d;
@@ -673,11 +673,11 @@ void TFPoron::LoadSong(FileKind kind, const std::string& positionText) {
 
 // ---- drops ---------------------------------------------------------------------------
 
-void TFPoron::dragEnterEvent(QDragEnterEvent* e) {
+void PlayerWindow::dragEnterEvent(QDragEnterEvent* e) {
   if (e->mimeData()->hasUrls()) e->acceptProposedAction();
 }
 
-void TFPoron::dropEvent(QDropEvent* e) {
+void PlayerWindow::dropEvent(QDropEvent* e) {
   std::vector<std::string> paths;
   for (const QUrl& u : e->mimeData()->urls())
     if (u.isLocalFile()) paths.push_back(u.toLocalFile().toStdString());
@@ -690,34 +690,34 @@ void TFPoron::dropEvent(QDropEvent* e) {
 
 // ---- navigation host ----------------------------------------------------------------
 
-PlayerMode TFPoron::Mode() const {
+PlayerMode PlayerWindow::Mode() const {
   if (!midiMenu_->menuAction()->isEnabled()) return PlayerMode::Playing;
   if (!mnuFile_->menuAction()->isEnabled()) return PlayerMode::Paused;
   return PlayerMode::Stopped;
 }
 
-bool TFPoron::StartEnabled() const { return start_->isEnabled(); }
-bool TFPoron::PauseEnabled() const { return cmPause_->isEnabled(); }
-std::string TFPoron::TitleText() const { return lblTitle_->text().toStdString(); }
-void TFPoron::SetTitleText(const std::string& text) { lblTitle_->setText(Q(text)); }
+bool PlayerWindow::StartEnabled() const { return start_->isEnabled(); }
+bool PlayerWindow::PauseEnabled() const { return cmPause_->isEnabled(); }
+std::string PlayerWindow::TitleText() const { return lblTitle_->text().toStdString(); }
+void PlayerWindow::SetTitleText(const std::string& text) { lblTitle_->setText(Q(text)); }
 
-std::string TFPoron::PlaylistPath(int n) const {
+std::string PlayerWindow::PlaylistPath(int n) const {
   const auto& p = playlist_.PlaylistPaths();
   return n >= 0 && n < static_cast<int>(p.size()) ? p[static_cast<size_t>(n)] : std::string();
 }
 
-int TFPoron::MediaTrackCount() const {
+int PlayerWindow::MediaTrackCount() const {
   return attachments_.mediaTrackCount && engine_->state.MediaActive ? attachments_.mediaTrackCount()
                                                                      : 0;
 }
-int TFPoron::MediaCurrentTrack() const {
+int PlayerWindow::MediaCurrentTrack() const {
   return attachments_.mediaCurrentTrack ? attachments_.mediaCurrentTrack() : 0;
 }
-void TFPoron::MediaStepTrack(int delta) {
+void PlayerWindow::MediaStepTrack(int delta) {
   if (attachments_.mediaStepTrack) attachments_.mediaStepTrack(delta);
 }
 
-void TFPoron::UpdatePlaylistView() {
+void PlayerWindow::UpdatePlaylistView() {
   const auto& p = playlist_.PlaylistPaths();
   playlistView_.Update(playlist_.Count(), p.size() == 1 ? p.front() : std::string(),
                        playlist_.CurrentEntry());
@@ -725,9 +725,9 @@ void TFPoron::UpdatePlaylistView() {
 
 // ---- display ------------------------------------------------------------------------
 
-bool TFPoron::OnUiThread() const { return QThread::currentThread() == thread(); }
+bool PlayerWindow::OnUiThread() const { return QThread::currentThread() == thread(); }
 
-QLabel* TFPoron::Label(PlayerLabel l) const {
+QLabel* PlayerWindow::Label(PlayerLabel l) const {
   switch (l) {
     case PlayerLabel::Bpm: return lblBpm_;
     case PlayerLabel::Time: return lblTime_;
@@ -740,7 +740,7 @@ QLabel* TFPoron::Label(PlayerLabel l) const {
   return nullptr;
 }
 
-QAction* TFPoron::MenuAction(PlayerControl c) const {
+QAction* PlayerWindow::MenuAction(PlayerControl c) const {
   switch (c) {
     case PlayerControl::MenuFile: return mnuFile_->menuAction();
     case PlayerControl::MenuMidi: return midiMenu_->menuAction();
@@ -750,19 +750,19 @@ QAction* TFPoron::MenuAction(PlayerControl c) const {
   }
 }
 
-void TFPoron::ShowRoll(const Rgb24Image& roll, int left) {
+void PlayerWindow::ShowRoll(const Rgb24Image& roll, int left) {
   FlushDisplay();
   picDisp_->setPixmap(QPixmap::fromImage(ImageOf(roll)));
   picDisp_->setGeometry(left, picDisp_->y(), roll.width, roll.height);
 }
 
-void TFPoron::SetCaptions(const std::string& windowCaption, const std::string& applicationTitle) {
+void PlayerWindow::SetCaptions(const std::string& windowCaption, const std::string& applicationTitle) {
   setWindowTitle(Q(windowCaption));
   applicationTitle_ = applicationTitle;
   setWindowIconText(Q(applicationTitle));
 }
 
-void TFPoron::SetEnabled(PlayerControl control, bool enabled) {
+void PlayerWindow::SetEnabled(PlayerControl control, bool enabled) {
   FlushDisplay();
   QWidget* w = nullptr;
   switch (control) {
@@ -803,15 +803,15 @@ void TFPoron::SetEnabled(PlayerControl control, bool enabled) {
   w->setEnabled(enabled);
 }
 
-void TFPoron::SetVisible(PlayerControl control, bool visible) {
+void PlayerWindow::SetVisible(PlayerControl control, bool visible) {
   if (control == PlayerControl::LblBeet) lblBeet_->setVisible(visible);
 }
 
-void TFPoron::SetPauseCaption(const std::string& caption) { cmPause_->setText(Q(caption)); }
-void TFPoron::FocusStop() { stop_->setFocus(); }
-void TFPoron::FocusStart() { start_->setFocus(); }
+void PlayerWindow::SetPauseCaption(const std::string& caption) { cmPause_->setText(Q(caption)); }
+void PlayerWindow::FocusStop() { stop_->setFocus(); }
+void PlayerWindow::FocusStart() { start_->setFocus(); }
 
-void TFPoron::SetWaitCursor(bool on) {
+void PlayerWindow::SetWaitCursor(bool on) {
   if (on) {
     QApplication::setOverrideCursor(Qt::WaitCursor);
   } else {
@@ -819,30 +819,30 @@ void TFPoron::SetWaitCursor(bool on) {
   }
 }
 
-void TFPoron::ResetKeyShiftSlider() {
+void PlayerWindow::ResetKeyShiftSlider() {
   settings_.KeyShift = 0;
   if (attachments_.keyShiftChanged) attachments_.keyShiftChanged(0);
 }
 
-void TFPoron::SetSoundLabels(const QString& label4, const QString& soundName) {
+void PlayerWindow::SetSoundLabels(const QString& label4, const QString& soundName) {
   label4_->setText(label4);
   lblSound_->setText(soundName);
 }
 
-void TFPoron::SetPitchText(const QString& text) { lblPich_->setText(text); }
+void PlayerWindow::SetPitchText(const QString& text) { lblPich_->setText(text); }
 
-void TFPoron::ClearNoteDisplay() {
+void PlayerWindow::ClearNoteDisplay() {
   FlushDisplay();
   picDisp_->clear();
   picNote_->clear();
 }
 
-void TFPoron::QueueFlush() {
+void PlayerWindow::QueueFlush() {
   if (!flushQueued_.exchange(true))
     QMetaObject::invokeMethod(this, [this] { FlushDisplay(); }, Qt::QueuedConnection);
 }
 
-void TFPoron::FlushDisplay() {
+void PlayerWindow::FlushDisplay() {
   Pending p;
   {
     std::lock_guard<std::mutex> lock(pendingMutex_);
@@ -855,7 +855,7 @@ void TFPoron::FlushDisplay() {
   if (p.position) ApplyPosition(*p.position);
 }
 
-void TFPoron::SetRollTop(int top) {
+void PlayerWindow::SetRollTop(int top) {
   if (OnUiThread()) {
     FlushDisplay();
     ApplyRollTop(top);
@@ -866,7 +866,7 @@ void TFPoron::SetRollTop(int top) {
   QueueFlush();
 }
 
-void TFPoron::ShowComb(const Rgb24Image& comb) {
+void PlayerWindow::ShowComb(const Rgb24Image& comb) {
   if (OnUiThread()) {
     FlushDisplay();
     ApplyComb(comb);
@@ -877,7 +877,7 @@ void TFPoron::ShowComb(const Rgb24Image& comb) {
   QueueFlush();
 }
 
-void TFPoron::SetLabel(PlayerLabel label, const std::string& text) {
+void PlayerWindow::SetLabel(PlayerLabel label, const std::string& text) {
   if (OnUiThread()) {
     FlushDisplay();
     ApplyLabel(label, text);
@@ -888,7 +888,7 @@ void TFPoron::SetLabel(PlayerLabel label, const std::string& text) {
   QueueFlush();
 }
 
-void TFPoron::SetPosition(int position) {
+void PlayerWindow::SetPosition(int position) {
   if (OnUiThread()) {
     FlushDisplay();
     ApplyPosition(position);
@@ -899,7 +899,7 @@ void TFPoron::SetPosition(int position) {
   QueueFlush();
 }
 
-void TFPoron::SignalEndOfSong(const std::string& text) {
+void PlayerWindow::SignalEndOfSong(const std::string& text) {
   if (OnUiThread()) {
     FlushDisplay();
     txtChk_->setText(Q(text));
@@ -915,17 +915,17 @@ void TFPoron::SignalEndOfSong(const std::string& text) {
       Qt::QueuedConnection);
 }
 
-void TFPoron::ApplyRollTop(int top) { picDisp_->move(picDisp_->x(), top); }
+void PlayerWindow::ApplyRollTop(int top) { picDisp_->move(picDisp_->x(), top); }
 
-void TFPoron::ApplyComb(const Rgb24Image& comb) {
+void PlayerWindow::ApplyComb(const Rgb24Image& comb) {
   picNote_->setPixmap(QPixmap::fromImage(ImageOf(comb)));
 }
 
-void TFPoron::ApplyLabel(PlayerLabel label, const std::string& text) {
+void PlayerWindow::ApplyLabel(PlayerLabel label, const std::string& text) {
   if (QLabel* l = Label(label)) l->setText(Q(text));
 }
 
-void TFPoron::ApplyPosition(int position) {
+void PlayerWindow::ApplyPosition(int position) {
   // The engine's own moves are not changes by the user.
   QSignalBlocker block(posiBar_);
   posiBar_->setValue(position);

@@ -1,4 +1,4 @@
-// The player window TFPoron: the application's main window. It shows the
+// The player window PlayerWindow: the application's main window. It shows the
 // roll and the comb that the playback engine paints, carries the playing
 // controls, the main menu, the help and about box, opens files (menu, drops,
 // command line, previous/next, the end-of-song hand-over) and owns the
@@ -39,13 +39,13 @@
 class QFrame;
 
 namespace poronka {
-class TfrmSort;
 class LoadingWindow;
+class LoadProgress;
 }  // namespace poronka
 
 namespace poronka::ui {
 
-class TfrmTitle;
+class SplashWindow;
 class HelpWindow;
 
 extern const char* const kNoDataTitle;           // "データがありません"
@@ -64,7 +64,7 @@ struct PlayerServices {
   // nullptr: message boxes over the window.
   Messages* messages = nullptr;
   // The splash window whose timer the creation enables (may be nullptr).
-  TfrmTitle* splash = nullptr;
+  SplashWindow* splash = nullptr;
   // The command-line arguments after the program name.
   std::vector<std::string> arguments;
   // Folder of the executable (install folder lookup).
@@ -104,14 +104,14 @@ struct PlayerAttachments {
   std::function<void(int position, bool leftButtonDown)> mediaPosiBarChange;
 };
 
-class TFPoron : public QMainWindow,
+class PlayerWindow : public QMainWindow,
                 public PlayerDisplay,
                 public NavigationHost,
                 public PlaylistHost {
   Q_OBJECT
  public:
-  explicit TFPoron(PlayerServices services, QWidget* parent = nullptr);
-  ~TFPoron() override;
+  explicit PlayerWindow(PlayerServices services, QWidget* parent = nullptr);
+  ~PlayerWindow() override;
 
   void Attach(PlayerAttachments attachments);
 
@@ -131,29 +131,29 @@ class TFPoron : public QMainWindow,
 
   // Handlers named after their controls.
   // False when no file went to loading (the dialog or the question cancelled).
-  bool mnuOpenClick();
+  bool openSong();
   // Where the open dialog starts: the example songs of the install folder
   // until a song has been opened, else empty (the dialog's own choice).
   QString OpenDialogFolder() const;
   void mnuExitClick() { close(); }
-  void mnuPListClick();
-  void mnuSetClick();
-  void mnuGridClick();
+  void showPlaylist();
+  void showSettings();
+  void openEditor();
   // The editor takes the player's place: the player hides and comes back
   // where it was.
-  void HideForEditor();
-  void ShowAfterEditor();
-  void mnuExprClick();
-  void mnuVersionClick();
-  void cmBforClick() { navigation_.Previous(); }
-  void cmNextClick() { navigation_.Next(); }
-  void NxTimTimer() { navigation_.NextTimerFired(); }
-  void AppEvntMinimize();
-  void AppEvntRestore();
+  void hideForEditor();
+  void showAfterEditor();
+  void showHelp();
+  void showAbout();
+  void previousSong() { navigation_.Previous(); }
+  void nextSong() { navigation_.Next(); }
+  void loadWaitingSong() { navigation_.NextTimerFired(); }
+  void applicationMinimized();
+  void applicationRestored();
   // Puts the window into the data-error state.
   void ShowDataError();
   // Opens a file named on the command line (the first showing does this).
-  void FormShow();
+  void openStartFile();
   // A file handed over by a later start of the program. It is opened as soon
   // as the player is idle (shown, no modal box, no load under way): a
   // playlist file in the playlist window, anything else as the command line
@@ -343,9 +343,9 @@ class TFPoron : public QMainWindow,
   std::vector<QAction*> deviceItems_;
 
   QPointer<HelpWindow> help_;
-  // The loading window TfrmSort, made at the first load.
-  TfrmSort* loading_ = nullptr;
-  LoadingWindow* LoadingBox();
+  // The loading window LoadingWindow, made at the first load.
+  LoadingWindow* loading_ = nullptr;
+  LoadProgress* LoadingBox();
 
   // Display updates from the timer thread, coalesced until the
   // user-interface thread applies them.

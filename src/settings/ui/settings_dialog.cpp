@@ -66,7 +66,7 @@ void UpDown::Step(int by) {
   emit clicked(value_);
 }
 
-TfrmSet::TfrmSet(SoundSettings& settings, QWidget* parent) : QDialog(parent), settings_(settings) {
+SettingsDialog::SettingsDialog(SoundSettings& settings, QWidget* parent) : QDialog(parent), settings_(settings) {
   setObjectName("frmSet");
   setWindowTitle(QStringLiteral("各種設定"));
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
@@ -180,18 +180,18 @@ TfrmSet::TfrmSet(SoundSettings& settings, QWidget* parent) : QDialog(parent), se
   main->addLayout(buttons);
 
   // The instrument list rebuilds the variation list only when the user picks.
-  connect(cmbPrgChan, &QComboBox::activated, this, &TfrmSet::cmbPrgChanChange);
+  connect(cmbPrgChan, &QComboBox::activated, this, &SettingsDialog::cmbPrgChanChange);
   connect(HScrPich, &QSlider::valueChanged, this, [this](int v) {
     settings_.PendingKeyShift = v;
     UpdateLabels();
   });
   for (QSlider* s : {HScrRev, HScrCho, HScrMod, HScrPan})
-    connect(s, &QSlider::valueChanged, this, &TfrmSet::UpdateLabels);
-  connect(VScrRept, &UpDown::clicked, this, &TfrmSet::UpdateLabels);
-  connect(VScrStop, &UpDown::clicked, this, &TfrmSet::UpdateLabels);
-  connect(cbMID, &QCheckBox::toggled, this, &TfrmSet::cbMIDClick);
-  connect(cmSetOK, &QPushButton::clicked, this, &TfrmSet::cmSetOKClick);
-  connect(cmSetCan, &QPushButton::clicked, this, &TfrmSet::cmSetCanClick);
+    connect(s, &QSlider::valueChanged, this, &SettingsDialog::UpdateLabels);
+  connect(VScrRept, &UpDown::clicked, this, &SettingsDialog::UpdateLabels);
+  connect(VScrStop, &UpDown::clicked, this, &SettingsDialog::UpdateLabels);
+  connect(cbMID, &QCheckBox::toggled, this, &SettingsDialog::cbMIDClick);
+  connect(cmSetOK, &QPushButton::clicked, this, &SettingsDialog::cmSetOKClick);
+  connect(cmSetCan, &QPushButton::clicked, this, &SettingsDialog::cmSetCanClick);
 
   // Creation: the defaults of the record, shown by every control.
   settings_ = SoundSettings{};
@@ -199,14 +199,14 @@ TfrmSet::TfrmSet(SoundSettings& settings, QWidget* parent) : QDialog(parent), se
   cbMIDClick();
 }
 
-void TfrmSet::ShowBankList(const SettingsControls& c) {
+void SettingsDialog::ShowBankList(const SettingsControls& c) {
   cmbBnkChan->clear();
   for (const std::string& e : c.bankEntries) cmbBnkChan->addItem(Q(e));
   cmbBnkChan->setEnabled(c.bankEnabled);
   cmbBnkChan->setCurrentIndex(c.bankEntries.empty() ? -1 : c.bankIndex);
 }
 
-void TfrmSet::ShowControls(const SettingsControls& c) {
+void SettingsDialog::ShowControls(const SettingsControls& c) {
   cmbPrgChan->setCurrentIndex(c.programIndex);
   ShowBankList(c);
   HScrPich->setValue(c.keyShift);
@@ -222,7 +222,7 @@ void TfrmSet::ShowControls(const SettingsControls& c) {
   UpdateLabels();
 }
 
-void TfrmSet::UpdateLabels() {
+void SettingsDialog::UpdateLabels() {
   lblPKey->setText(Q(KeyShiftText(HScrPich->value())));
   lblReverb->setText(QString::number(HScrRev->value()));
   lblChorus->setText(QString::number(HScrCho->value()));
@@ -232,7 +232,7 @@ void TfrmSet::UpdateLabels() {
   lblStopDel->setText(QString::number(VScrStop->value()));
 }
 
-SettingsControls TfrmSet::Controls() const {
+SettingsControls SettingsDialog::Controls() const {
   SettingsControls c;
   c.programIndex = cmbPrgChan->currentIndex();
   for (int i = 0; i < cmbBnkChan->count(); ++i)
@@ -252,13 +252,13 @@ SettingsControls TfrmSet::Controls() const {
   return c;
 }
 
-void TfrmSet::cmbPrgChanChange() {
+void SettingsDialog::cmbPrgChanChange() {
   SettingsControls c = Controls();
   FillVariationList(c, c.programIndex);
   ShowBankList(c);
 }
 
-void TfrmSet::cbMIDClick() {
+void SettingsDialog::cbMIDClick() {
   const bool on = cbMID->isChecked();
   GroupBox1->setEnabled(!on);
   cbSMFpt->setEnabled(!on);
@@ -267,7 +267,7 @@ void TfrmSet::cbMIDClick() {
   GroupBox1->setPalette(p);
 }
 
-void TfrmSet::SetKeyShift(int semitones) {
+void SettingsDialog::SetKeyShift(int semitones) {
   semitones = std::clamp(semitones, kKeyShiftMin, kKeyShiftMax);
   settings_.KeyShift = semitones;
   HScrPich->setValue(semitones);
@@ -275,7 +275,7 @@ void TfrmSet::SetKeyShift(int semitones) {
   UpdateLabels();
 }
 
-void TfrmSet::cmSetOKClick() {
+void SettingsDialog::cmSetOKClick() {
   OkOutcome o = ApplyOk(Controls(), settings_);
   if (o.keyShiftChanged) emit keyShiftConfirmed(o.keyShift, Q(o.pitchText));
   if (o.soundChanged) emit soundLabelChanged(Q(o.sound.kind), Q(o.sound.name));
@@ -283,13 +283,13 @@ void TfrmSet::cmSetOKClick() {
   accept();
 }
 
-void TfrmSet::cmSetCanClick() {
+void SettingsDialog::cmSetCanClick() {
   SettingsControls c = Controls();
   ApplyCancel(c, settings_);
   ShowControls(c);
   QDialog::reject();
 }
 
-void TfrmSet::reject() { cmSetCanClick(); }
+void SettingsDialog::reject() { cmSetCanClick(); }
 
 }  // namespace poronka

@@ -41,12 +41,12 @@ class UpDown : public QWidget {
   QToolButton* down_;
 };
 
-class TfrmSet : public QDialog {
+class SettingsDialog : public QDialog {
   Q_OBJECT
  public:
   // `settings` is the run's record; the dialog keeps a reference and sets
   // its defaults into the controls.
-  explicit TfrmSet(SoundSettings& settings, QWidget* parent = nullptr);
+  explicit SettingsDialog(SoundSettings& settings, QWidget* parent = nullptr);
 
   // The key shift changed outside the dialog (the MIDI import's pitch
   // adjustment, or 0 when a song is prepared): moves HScrPich and sets

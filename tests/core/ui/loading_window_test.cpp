@@ -13,8 +13,8 @@
 namespace poronka {
 namespace {
 
-TEST(TfrmSort, ShowsTheFileNameAndStepsForwardUpTo120) {
-  TfrmSort w;
+TEST(LoadingWindow, ShowsTheFileNameAndStepsForwardUpTo120) {
+  LoadingWindow w;
   w.Open("song.mid");
   EXPECT_TRUE(w.isVisible());
   EXPECT_EQ(w.windowTitle(), QStringLiteral("song.mid"));
@@ -37,17 +37,17 @@ TEST(TfrmSort, ShowsTheFileNameAndStepsForwardUpTo120) {
 // Hooks of a window load: the real window, its bar watched after every event.
 class WindowHooks : public SmfImportHooks {
  public:
-  LoadingWindow* Loading() override { return &window; }
+  LoadProgress* Loading() override { return &window; }
   void ProcessEvents() override {
     if (window.isVisible()) seen.push_back(window.Position());
     pump();
   }
-  TfrmSort window;
+  LoadingWindow window;
   LoadEventPump pump;
   std::vector<int> seen;
 };
 
-TEST(TfrmSort, MidiImportMovesTheBarToTheEndAndClosesIt) {
+TEST(LoadingWindow, MidiImportMovesTheBarToTheEndAndClosesIt) {
   testing::TrackBuilder t;
   for (int i = 0; i < 2000; ++i) t.NoteOn(i ? 120 : 0, 1, 50 + i % 24);
   t.EndOfTrack(120);
@@ -65,7 +65,7 @@ TEST(TfrmSort, MidiImportMovesTheBarToTheEndAndClosesIt) {
   EXPECT_EQ(hooks.seen.back(), 120);
 }
 
-TEST(TfrmSort, MbtReaderUsesItAbove3500Rows) {
+TEST(LoadingWindow, MbtReaderUsesItAbove3500Rows) {
   std::string file = "Long\r\nMBT_DATA\r\n500\r\n4\r\n4\r\n5\r\nC\r\n";
   for (int r = 0; r < 4000; ++r) file += r % 2 ? "O\r\n" : "\r\n";
   Score s;

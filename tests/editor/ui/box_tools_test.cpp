@@ -13,7 +13,7 @@
 #include <QTableView>
 #include <QTest>
 
-#include "editor/ui/grid_window.h"
+#include "editor/ui/editor_window.h"
 #include "editor/ui/strip_preview.h"
 #include "playback/ui/audio_export.h"
 #include "support/test_support.h"
@@ -46,7 +46,7 @@ class BoxMenu : public ::testing::Test {
     const int scale[8] = {62, 64, 66, 67, 69, 71, 73, 74};
     for (int r = 1; r <= 8; ++r) score.RowNotes[r] = RowFromColumns({scale[r - 1] - 47});
     score.MaxSlot = 0;
-    win = new TfrmGrid(score, session, settings, &messages, player);
+    win = new EditorWindow(score, session, settings, &messages, player);
     win->show();
     QApplication::processEvents();
     tools = win->findChild<BoxTools*>();
@@ -69,7 +69,7 @@ class BoxMenu : public ::testing::Test {
   SoundSettings settings;
   RecordingMessages messages;
   QuietPlayer player;
-  TfrmGrid* win = nullptr;
+  EditorWindow* win = nullptr;
   BoxTools* tools = nullptr;
 };
 

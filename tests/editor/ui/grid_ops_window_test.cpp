@@ -13,8 +13,8 @@
 #include <atomic>
 #include <mutex>
 
-#include "editor/ui/grid_window.h"
-#include "editor/ui/io_box.h"
+#include "editor/ui/editor_window.h"
+#include "editor/ui/prompt_dialog.h"
 
 namespace poronka::ui {
 namespace {
@@ -51,7 +51,7 @@ class OpsPlayer : public EditorPlayer {
 class GridOpsWindow : public ::testing::Test {
  protected:
   void SetUp() override {
-    win = new TfrmGrid(score, session, settings, &messages, player);
+    win = new EditorWindow(score, session, settings, &messages, player);
     win->show();
     QApplication::processEvents();
   }
@@ -84,7 +84,7 @@ class GridOpsWindow : public ::testing::Test {
   SoundSettings settings;
   RecordingMessages messages;
   OpsPlayer player;
-  QPointer<TfrmGrid> win;
+  QPointer<EditorWindow> win;
 };
 
 TEST_F(GridOpsWindow, InsertingABarOnTheSpareRowGrowsTheGrid) {
@@ -132,7 +132,7 @@ TEST_F(GridOpsWindow, TestPlayRunsUntilStoppedAndResetsTheOutput) {
   player.sent.clear();
   bool sawBox = false;
   QTimer::singleShot(300, [&] {
-    auto* box = qobject_cast<TfrmIOBox*>(QApplication::activeModalWidget());
+    auto* box = qobject_cast<PromptDialog*>(QApplication::activeModalWidget());
     if (!box) return;
     sawBox = box->Mode() == PromptMode::Test && box->ButCancel->text() == QString::fromUtf8("中止") &&
              !box->ButOK->isVisible();
@@ -170,7 +170,7 @@ TEST(GridOpsWindowLarge, OperationsOnALargeScore) {
   SoundSettings settings;
   RecordingMessages messages;
   OpsPlayer player;
-  TfrmGrid win(score, session, settings, &messages, player);
+  EditorWindow win(score, session, settings, &messages, player);
   win.show();
   QApplication::processEvents();
   auto run = [&](const char* action, auto prepare) {

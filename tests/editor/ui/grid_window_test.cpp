@@ -1,4 +1,4 @@
-#include "editor/ui/grid_window.h"
+#include "editor/ui/editor_window.h"
 
 #include <gtest/gtest.h>
 
@@ -23,8 +23,8 @@
 #include "core/load_hooks.h"
 #include "core/mbt.h"
 #include "core/text_codec.h"
-#include "editor/ui/io_box.h"
-#include "editor/ui/song_dialog.h"
+#include "editor/ui/prompt_dialog.h"
+#include "editor/ui/song_info_dialog.h"
 #include "support/test_support.h"
 
 namespace poronka::ui {
@@ -88,7 +88,7 @@ struct CursorMessages : RecordingMessages {
 class GridWindow : public ::testing::Test {
  protected:
   void Open() {
-    win = new TfrmGrid(score, session, settings, &messages, player);
+    win = new EditorWindow(score, session, settings, &messages, player);
     win->show();
     QApplication::processEvents();
   }
@@ -117,7 +117,7 @@ class GridWindow : public ::testing::Test {
   SoundSettings settings;
   CursorMessages messages;
   FakePlayer player;
-  QPointer<TfrmGrid> win;
+  QPointer<EditorWindow> win;
 };
 
 TEST_F(GridWindow, ShowsTheNewScoreWhenThereAreNoColumns) {
@@ -320,7 +320,7 @@ TEST_F(GridWindow, HourglassWhileOperationsWorkAndFilesAreWritten) {
   std::vector<bool> busy;
   QObject::connect(win->Model(), &QAbstractItemModel::headerDataChanged,
                    [&] { busy.push_back(QApplication::overrideCursor() != nullptr); });
-  WhenModalShows<TfrmIOBox>([&](TfrmIOBox* box) {
+  WhenModalShows<PromptDialog>([&](PromptDialog* box) {
     busy.push_back(QApplication::overrideCursor() != nullptr);
     box->cmbOct->setCurrentText("+2");
     box->ButOK->click();
@@ -349,7 +349,7 @@ TEST_F(GridWindow, TestPlayBoxLeavesThePlayingCellVisible) {
   Open();
   ClickCell(18, 40);  // a column in the middle of the window
   ClickCell(18, 40);
-  WhenModalShows<TfrmIOBox>([&](TfrmIOBox* box) {
+  WhenModalShows<PromptDialog>([&](PromptDialog* box) {
     QTableView* g = win->Grid();
     for (int i = 0; i < 3; ++i) {
       const int row = g->currentIndex().row();
@@ -394,7 +394,7 @@ TEST_F(GridWindow, FlatsCopyPasteAndHints) {
 TEST_F(GridWindow, SongInformationDialog) {
   Open();
   QTimer::singleShot(0, [&] {
-    auto* dlg = qobject_cast<TfrmDialog*>(QApplication::activeModalWidget());
+    auto* dlg = qobject_cast<SongInfoDialog*>(QApplication::activeModalWidget());
     ASSERT_NE(dlg, nullptr);
     EXPECT_EQ(dlg->windowTitle(), Q("曲名等の設定"));
     EXPECT_EQ(dlg->txtSpeed->text(), Q("750"));
@@ -423,7 +423,7 @@ TEST_F(GridWindow, PromptBoxModes) {
   col.caption = "新しい音の挿入";
   col.mask = "0C;1;_";
   int calls = 0;
-  TfrmIOBox box(col, [&](const std::string& e, std::string& result) {
+  PromptDialog box(col, [&](const std::string& e, std::string& result) {
     ++calls;
     if (e == "6A") return false;
     result = e + "13";
@@ -444,7 +444,7 @@ TEST_F(GridWindow, PromptBoxModes) {
 
   PromptRequest mv;
   mv.mode = PromptMode::NotMov;
-  TfrmIOBox m(mv, {});
+  PromptDialog m(mv, {});
   EXPECT_EQ(m.windowTitle(), Q("確認ダイアログ"));
   EXPECT_EQ(m.cmbOct->count(), 49);
   EXPECT_EQ(m.cmbOct->currentText(), Q("0"));
@@ -453,7 +453,7 @@ TEST_F(GridWindow, PromptBoxModes) {
 
   PromptRequest t;
   t.mode = PromptMode::Test;
-  TfrmIOBox tb(t, {});
+  PromptDialog tb(t, {});
   tb.show();
   EXPECT_FALSE(tb.ButOK->isVisible());
   EXPECT_EQ(tb.ButCancel->text(), Q("中止"));
@@ -463,7 +463,7 @@ TEST_F(GridWindow, PromptBoxModes) {
   p.mode = PromptMode::Phrajt;
   p.mask = "#99;0;_";
   p.entry = "-2";
-  TfrmIOBox pb(p, {});
+  PromptDialog pb(p, {});
   EXPECT_EQ(pb.txtNote->text(), Q("-2"));
   pb.ButOK->click();
   EXPECT_EQ(pb.Result(), "-2");
@@ -559,7 +559,7 @@ TEST(GridWindowPictures, SaveScreenshots) {
   EditorSession session;
   SoundSettings settings;
   FakePlayer player;
-  TfrmGrid win(score, session, settings, &messages, player);
+  EditorWindow win(score, session, settings, &messages, player);
   win.setAttribute(Qt::WA_DeleteOnClose, false);
   win.resize(960, 720);
   win.show();
@@ -571,7 +571,7 @@ TEST(GridWindowPictures, SaveScreenshots) {
   QTest::qWait(100);
   win.grab().save(out + "editor_flats.png");
 
-  TfrmDialog dlg(&win);
+  SongInfoDialog dlg(&win);
   dlg.FormShow(SongInfoFromScore(score));
   dlg.show();
   QTest::qWait(100);
@@ -583,7 +583,7 @@ TEST(GridWindowPictures, SaveScreenshots) {
   r.caption = "新しい音の挿入";
   r.text = "挿入する音名（6A 等半角で）を指定してください。";
   r.mask = "0C;1;_";
-  TfrmIOBox a(r, {}, &win);
+  PromptDialog a(r, {}, &win);
   a.show();
   QTest::qWait(100);
   a.grab().save(out + "iobox_coladd.png");
@@ -591,7 +591,7 @@ TEST(GridWindowPictures, SaveScreenshots) {
   r.mode = PromptMode::NotMov;
   r.caption = "音程の移動";
   r.text = "±１で半音ずつ高音又は低音側へ移動します。";
-  TfrmIOBox b(r, {}, &win);
+  PromptDialog b(r, {}, &win);
   b.show();
   QTest::qWait(100);
   b.grab().save(out + "iobox_notmov.png");
@@ -599,7 +599,7 @@ TEST(GridWindowPictures, SaveScreenshots) {
   r.mode = PromptMode::Test;
   r.caption = "試奏中";
   r.text = "試奏中です。\r中止するときは「中止」ボタンを押してください。";
-  TfrmIOBox c(r, {}, &win);
+  PromptDialog c(r, {}, &win);
   c.show();
   QTest::qWait(100);
   c.grab().save(out + "iobox_test.png");
@@ -609,7 +609,7 @@ TEST(GridWindowPictures, SaveScreenshots) {
   r.text = "増減する行数（-3～296：-6 等半角で、減らすときは-をつける）を指定してください。";
   r.mask = "#99;0;_";
   r.entry = "0";
-  TfrmIOBox d(r, {}, &win);
+  PromptDialog d(r, {}, &win);
   d.show();
   QTest::qWait(100);
   d.grab().save(out + "iobox_phrajt.png");
@@ -627,7 +627,7 @@ TEST(GridWindowScroll, ScrollToRowPutsTheRowOnTop) {
   SoundSettings settings;
   RecordingMessages messages;
   FakePlayer player;
-  TfrmGrid win(score, session, settings, &messages, player);
+  EditorWindow win(score, session, settings, &messages, player);
   win.setAttribute(Qt::WA_DeleteOnClose, false);
   win.show();
   QApplication::processEvents();
@@ -651,7 +651,7 @@ TEST(GridWindowSave, FiltersChooseTheWriter) {
   SoundSettings settings;
   RecordingMessages messages;
   FakePlayer player;
-  TfrmGrid win(score, session, settings, &messages, player);
+  EditorWindow win(score, session, settings, &messages, player);
   win.setAttribute(Qt::WA_DeleteOnClose, false);
   win.show();
   QApplication::processEvents();

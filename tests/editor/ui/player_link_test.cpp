@@ -23,25 +23,25 @@ namespace {
 class EditorFromPlayer : public ::testing::Test, protected testing::PlayerRecords<> {
  protected:
   void SetUp() override {
-    player = std::make_unique<TFPoron>(Services());
+    player = std::make_unique<PlayerWindow>(Services());
   }
-  TfrmGrid* Edit() {
-    TfrmGrid* g = OpenEditor(*player, score, session, settings);
+  EditorWindow* Edit() {
+    EditorWindow* g = OpenEditor(*player, score, session, settings);
     QApplication::processEvents();
     return g;
   }
-  void Leave(TfrmGrid* g) {
+  void Leave(EditorWindow* g) {
     g->findChild<QPushButton*>("cmPMod")->click();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   }
 
   editor::EditorSession session;
-  std::unique_ptr<TFPoron> player;
+  std::unique_ptr<PlayerWindow> player;
 };
 
 // Cancelling Open leaves the edits' pending preparation pending.
 TEST_F(EditorFromPlayer, ACancelledOpenChangesNothing) {
-  TfrmGrid* g = Edit();
+  EditorWindow* g = Edit();
   QTest::mouseClick(g->Grid()->viewport(), Qt::LeftButton, Qt::NoModifier,
                     g->Grid()->visualRect(g->Model()->index(0, 0)).center());
   ASSERT_TRUE(session.NeedsPrepare);
@@ -68,7 +68,7 @@ TEST_F(EditorFromPlayer, LeavingReleasesTheDeviceForTheMediaPlayersMidiFile) {
     ASSERT_TRUE(player->Devices().Out().IsOpen());
     score = Score{};
     score.FileName = dir.File(media);
-    TfrmGrid* g = Edit();
+    EditorWindow* g = Edit();
     g->saveDialog = [&](const std::string&) {
       return std::optional<std::pair<std::string, int>>({dir.File(savedAs), 4});
     };

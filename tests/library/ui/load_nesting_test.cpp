@@ -33,12 +33,12 @@ std::string Song(const std::string& title, int rows, int notes) {
 class LoadNestingTest : public ::testing::Test, protected testing::PlayerRecords<> {
  protected:
   void SetUp() override {
-    player = std::make_unique<TFPoron>(Services());
+    player = std::make_unique<PlayerWindow>(Services());
     testing::WriteBytes(dir.File("long.mbt"), Song("Long", 6000, 15));
     testing::WriteBytes(dir.File("short.mbt"), Song("Short", 3, 1));
   }
 
-  std::unique_ptr<TFPoron> player;
+  std::unique_ptr<PlayerWindow> player;
   testing::TempDir dir;
 };
 

@@ -75,8 +75,8 @@ std::string TaggedMp3() {
 class PlaylistAdvanceTest : public ::testing::Test, protected testing::PlayerRecords<> {
  protected:
   void SetUp() override {
-    player = std::make_unique<TFPoron>(Services());
-    list = std::make_unique<TfrmPList>(playlist, msgs, *player, player.get());
+    player = std::make_unique<PlayerWindow>(Services());
+    list = std::make_unique<PlaylistWindow>(playlist, msgs, *player, player.get());
 
     MediaHooks hooks;
     hooks.fileName = [this] { return score.FileName; };
@@ -114,13 +114,13 @@ class PlaylistAdvanceTest : public ::testing::Test, protected testing::PlayerRec
   void FireNxTim() {
     ASSERT_TRUE(player->NxTim()->isActive());
     player->NxTim()->stop();
-    player->NxTimTimer();
+    player->loadWaitingSong();
   }
   std::string Current() { return playlist.PlaylistPaths()[static_cast<size_t>(playlist.CurrentEntry())]; }
 
   ScriptedMediaPlayer fake;
-  std::unique_ptr<TFPoron> player;
-  std::unique_ptr<TfrmPList> list;
+  std::unique_ptr<PlayerWindow> player;
+  std::unique_ptr<PlaylistWindow> list;
   std::unique_ptr<MediaController> media;
   testing::TempDir dir;
 };

@@ -38,7 +38,7 @@ TEST(PlaylistScreenshot, WindowBesidePlayer) {
   player.setGeometry(40, 60, 420, 360);
   player.show();
   QTest::qWait(300);
-  TfrmPList w(state, msgs, host, &player);
+  PlaylistWindow w(state, msgs, host, &player);
   const char* names[] = {"さくらさくら", "きらきら星", "Greensleeves", "エリーゼのために", "song.ogg",
                          "ＣＤオーディオ", "ＤＶＤビデオ", "とても長い曲名がここに入ってリストの幅を超えてしまう場合"};
   int i = 0;

@@ -58,7 +58,7 @@ class PlaylistWindowTest : public ::testing::Test {
     auto d = std::make_unique<AnsweredDialogs>();
     dialogs = d.get();
     player.setGeometry(100, 120, 400, 300);
-    window = std::make_unique<TfrmPList>(state, msgs, host, &player, std::move(d));
+    window = std::make_unique<PlaylistWindow>(state, msgs, host, &player, std::move(d));
   }
   template <typename T>
   T* Control(const char* name) {
@@ -75,7 +75,7 @@ class PlaylistWindowTest : public ::testing::Test {
   FakeHost host;
   QWidget player;
   AnsweredDialogs* dialogs = nullptr;
-  std::unique_ptr<TfrmPList> window;
+  std::unique_ptr<PlaylistWindow> window;
   testing::TempDir dir;
 };
 

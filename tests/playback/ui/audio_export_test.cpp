@@ -31,8 +31,8 @@ TEST(AudioExport, PlayerWavEqualsTheBatchToolsRender) {
   RecordingMessages& msgs = rig.msgs;
   PlayerServices s = rig.Services();
   s.arguments = {dir.File("song.mbt")};
-  TFPoron w(std::move(s));
-  w.FormShow();
+  PlayerWindow w(std::move(s));
+  w.openStartFile();
   ASSERT_EQ(score.RowCount, 12);
   // Settings as the settings dialog's OK leaves them.
   settings.Program = 0;

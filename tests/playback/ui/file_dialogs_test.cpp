@@ -20,7 +20,7 @@
 #include <QTreeView>
 
 #include "editor/ui/box_tools.h"
-#include "editor/ui/grid_window.h"
+#include "editor/ui/editor_window.h"
 #include "editor/ui/strip_preview.h"
 #include "library/ui/playlist_window.h"
 #include "playback/ui/audio_export.h"
@@ -153,11 +153,11 @@ class FileDialogs : public ::testing::Test {
 
 TEST_F(FileDialogs, PlayerAndPlaylistFiltersListByNameInAnyCase) {
   testing::PlayerRecords<> rig;
-  TFPoron player(rig.Services());
+  PlayerWindow player(rig.Services());
   const QString folder = QString::fromStdString(dir.path());
   const QStringList every = {"README", "a.MBT", "b.mbt", "c.Mid", "d.mld", "e.PKL", "f.mbl", "g.mp3"};
 
-  Seen open = Look([&] { EXPECT_FALSE(player.mnuOpenClick()); }, folder);
+  Seen open = Look([&] { EXPECT_FALSE(player.openSong()); }, folder);
   ExpectJapanese(open);
   EXPECT_EQ(open.caption, Q("開く"));
   ASSERT_EQ(open.listed.size(), 2u);
@@ -184,7 +184,7 @@ TEST_F(FileDialogs, EditorDialogsReadJapanese) {
   SoundSettings settings;
   RecordingMessages messages;
   QuietPlayer player;
-  TfrmGrid win(score, session, settings, &messages, player);
+  EditorWindow win(score, session, settings, &messages, player);
   win.setAttribute(Qt::WA_DeleteOnClose, false);
   win.show();
   QApplication::processEvents();

@@ -29,12 +29,12 @@
 
 #include "editor/ui/player_link.h"
 #include "library/navigation.h"
-#include "playback/ui/about_window.h"
+#include "playback/ui/about_dialog.h"
 #include "playback/ui/help_window.h"
 #include "playback/ui/message_boxes.h"
 #include "playback/ui/qt_texts.h"
 #include "playback/ui/single_instance.h"
-#include "playback/ui/title_window.h"
+#include "playback/ui/splash_window.h"
 #include "support/player_rig.h"
 #include "support/test_support.h"
 
@@ -48,7 +48,7 @@ class PlayerWindowTest : public ::testing::Test, protected testing::PlayerRecord
   void Make(std::vector<std::string> args = {}) {
     PlayerServices s = Services();
     s.arguments = std::move(args);
-    w = std::make_unique<TFPoron>(std::move(s));
+    w = std::make_unique<PlayerWindow>(std::move(s));
   }
   QString Text(PlayerLabel l) { return w->Label(l)->text(); }
   // Runs ticks until the row shown is `row` (two ticks a row).
@@ -58,7 +58,7 @@ class PlayerWindowTest : public ::testing::Test, protected testing::PlayerRecord
   bool MidiMenuEnabled() { return w->MenuAction(PlayerControl::MenuMidi)->isEnabled(); }
   bool FileMenuEnabled() { return w->MenuAction(PlayerControl::MenuFile)->isEnabled(); }
 
-  std::unique_ptr<TFPoron> w;
+  std::unique_ptr<PlayerWindow> w;
 };
 
 TEST_F(PlayerWindowTest, CreationShowsTheEmptyPlayerWithEveryControlOfTheLayout) {
@@ -95,7 +95,7 @@ TEST_F(PlayerWindowTest, CreationShowsTheEmptyPlayerWithEveryControlOfTheLayout)
 TEST_F(PlayerWindowTest, MbtArgumentLoadsOnFirstShowingWithoutPlaying) {
   Make({Example("sakura.mbt")});
   EXPECT_TRUE(w->OpenArgFile());
-  w->FormShow();
+  w->openStartFile();
   EXPECT_FALSE(w->OpenArgFile());
   EXPECT_EQ(Text(PlayerLabel::Title).left(3), QString::fromUtf8("さくら"));
   EXPECT_TRUE(w->Start()->isEnabled());
@@ -111,13 +111,13 @@ TEST_F(PlayerWindowTest, PlaylistArgumentIsLeftToThePlaylist) {
   Make({"/x/list.PKL"});
   EXPECT_TRUE(w->OpenArgPlaylist());
   EXPECT_FALSE(w->OpenArgFile());
-  w->FormShow();
+  w->openStartFile();
   EXPECT_EQ(Text(PlayerLabel::Title), QString::fromUtf8(kNoDataTitle));
 }
 
 TEST_F(PlayerWindowTest, StartPauseStopDriveTheControlsAndLabels) {
   Make({Example("sakura.mbt")});
-  w->FormShow();
+  w->openStartFile();
   const int rollBase = w->PicDisp()->y();
   QTest::mouseClick(w->Start(), Qt::LeftButton);
   EXPECT_EQ(w->Mode(), PlayerMode::Playing);
@@ -163,7 +163,7 @@ TEST_F(PlayerWindowTest, StartPauseStopDriveTheControlsAndLabels) {
 
 TEST_F(PlayerWindowTest, TempoButtonsChangeTheLabelAndThePositionBarMovesTheRow) {
   Make({Example("sakura.mbt")});
-  w->FormShow();
+  w->openStartFile();
   const QString before = Text(PlayerLabel::Bpm);
   QTest::mouseClick(w->findChild<QPushButton*>("cmBpmPlus"), Qt::LeftButton);
   EXPECT_NE(Text(PlayerLabel::Bpm), before);
@@ -178,7 +178,7 @@ TEST_F(PlayerWindowTest, TempoButtonsChangeTheLabelAndThePositionBarMovesTheRow)
 
 TEST_F(PlayerWindowTest, TimerThreadUpdatesReachTheWindowThroughTheEventLoop) {
   Make({Example("sakura.mbt")});
-  w->FormShow();
+  w->openStartFile();
   QTest::mouseClick(w->Start(), Qt::LeftButton);
   std::thread t([this] {
     for (int i = 0; i < 8; ++i) timer.Fire();
@@ -200,12 +200,12 @@ TEST_F(PlayerWindowTest, TimerThreadUpdatesReachTheWindowThroughTheEventLoop) {
 
 TEST_F(PlayerWindowTest, MinimisedWindowKeepsSoundingButFreezesTheRollAndComb) {
   Make({Example("sakura.mbt")});
-  w->FormShow();
+  w->openStartFile();
   QTest::mouseClick(w->Start(), Qt::LeftButton);
   TickRows(3);
   const int top = w->PicDisp()->y();
   const QImage comb = w->PicNote()->pixmap().toImage();
-  w->AppEvntMinimize();
+  w->applicationMinimized();
   EXPECT_FALSE(w->Engine().state.DisplayOn);
   midi.log.Clear();
   TickRows(5);
@@ -213,7 +213,7 @@ TEST_F(PlayerWindowTest, MinimisedWindowKeepsSoundingButFreezesTheRollAndComb) {
   EXPECT_EQ(w->PicNote()->pixmap().toImage(), comb);
   EXPECT_FALSE(midi.log.Sent().empty());  // the notes still sound
   EXPECT_EQ(w->Engine().state.CurrentRow, 8);
-  w->AppEvntRestore();
+  w->applicationRestored();
   TickRows(1);
   EXPECT_LT(w->PicDisp()->y(), top);
 }
@@ -233,7 +233,7 @@ TEST_F(PlayerWindowTest, DataErrorStateAfterABadFile) {
 
 TEST_F(PlayerWindowTest, ClosingWithUnsavedWorkAndCancelKeepsPlaying) {
   Make({Example("sakura.mbt")});
-  w->FormShow();
+  w->openStartFile();
   w->show();
   QTest::mouseClick(w->Start(), Qt::LeftButton);
   score.Modified = true;
@@ -302,7 +302,7 @@ TEST_F(PlayerWindowTest, AFolderDroppedOrNamedIsRefusedLikeAMissingFile) {
 TEST_F(PlayerWindowTest, AboutBoxHoldsTheSongWhileOpen) {
   Make();
   {
-    TfrmAbout box(w.get(), [this](bool on) { w->Engine().state.HoldSong = on; });
+    AboutDialog box(w.get(), [this](bool on) { w->Engine().state.HoldSong = on; });
     EXPECT_TRUE(w->Engine().state.HoldSong);
     EXPECT_EQ(box.windowTitle(), QString::fromUtf8("バージョン情報"));
     EXPECT_EQ(box.findChild<QLabel*>("Version")->text(), QString::fromUtf8("バージョン：３．３５"));
@@ -315,26 +315,26 @@ TEST_F(PlayerWindowTest, AboutBoxHoldsTheSongWhileOpen) {
 
 TEST_F(PlayerWindowTest, HelpOpensOnceAndIsRaisedTheSecondTime) {
   Make();
-  w->mnuExprClick();
+  w->showHelp();
   HelpWindow* help = w->Help();
   ASSERT_NE(help, nullptr) << (msgs.entries.empty() ? "" : msgs.entries[0].text);
   EXPECT_EQ(help->windowTitle(), QString::fromUtf8("ポロンカ(V3.3)のヘルプ"));
   EXPECT_TRUE(help->Browser()->toPlainText().contains(QString::fromUtf8("演奏")));
-  w->mnuExprClick();
+  w->showHelp();
   EXPECT_EQ(w->Help(), help);
   help->close();
   QApplication::processEvents();
 }
 
 TEST_F(PlayerWindowTest, SplashTimerStartsWhenThePlayerIsCreated) {
-  auto* splash = new TfrmTitle;
-  QPointer<TfrmTitle> alive(splash);
+  auto* splash = new SplashWindow;
+  QPointer<SplashWindow> alive(splash);
   EXPECT_EQ(splash->size(), QSize(515, 296));
   EXPECT_EQ(splash->VersionLabel()->text(), QStringLiteral("Ver 3.35"));
   EXPECT_FALSE(splash->STimer()->isActive());
   PlayerServices s = Services();
   s.splash = splash;
-  w = std::make_unique<TFPoron>(std::move(s));
+  w = std::make_unique<PlayerWindow>(std::move(s));
   EXPECT_TRUE(splash->STimer()->isActive());
   EXPECT_EQ(splash->STimer()->interval(), 1000);
   // The first tick closes and frees it.
@@ -367,21 +367,21 @@ TEST_F(PlaylistNavigation, NextWrapsPreviousStopsAndStatesAreKept) {
   EXPECT_EQ(playlist.CurrentEntry(), 0);
   EXPECT_EQ(score.FileName, Example("sakura.mbt"));
   EXPECT_EQ(playlist.DisplayNames()[0], "＊sakura.mbt");
-  w->cmBforClick();  // no wrap backwards
+  w->previousSong();  // no wrap backwards
   EXPECT_EQ(playlist.CurrentEntry(), 0);
   // Stopped: only loads.
-  w->cmNextClick();
+  w->nextSong();
   EXPECT_EQ(playlist.CurrentEntry(), 1);
   EXPECT_EQ(score.FileName, Example("kirakira.mbt"));
   EXPECT_EQ(w->Mode(), PlayerMode::Stopped);
   // Paused: loads and starts.
   QTest::mouseClick(w->Start(), Qt::LeftButton);
   QTest::mouseClick(w->CmPause(), Qt::LeftButton);
-  w->cmNextClick();
+  w->nextSong();
   EXPECT_EQ(playlist.CurrentEntry(), 2);
   EXPECT_EQ(w->Mode(), PlayerMode::Playing);
   // Playing at the last entry: wraps to entry 0 and keeps playing.
-  w->cmNextClick();
+  w->nextSong();
   EXPECT_EQ(playlist.CurrentEntry(), 0);
   EXPECT_EQ(score.FileName, Example("sakura.mbt"));
   EXPECT_EQ(w->Mode(), PlayerMode::Playing);
@@ -390,8 +390,8 @@ TEST_F(PlaylistNavigation, NextWrapsPreviousStopsAndStatesAreKept) {
 }
 
 TEST_F(PlaylistNavigation, EndOfTheLastSongAdvancesToTheFirstAfterTheTimer) {
-  w->cmNextClick();
-  w->cmNextClick();
+  w->nextSong();
+  w->nextSong();
   ASSERT_EQ(playlist.CurrentEntry(), 2);
   QTest::mouseClick(w->Start(), Qt::LeftButton);
   PlayToEnd();
@@ -402,7 +402,7 @@ TEST_F(PlaylistNavigation, EndOfTheLastSongAdvancesToTheFirstAfterTheTimer) {
   EXPECT_TRUE(w->TxtChk()->text().isEmpty());
   EXPECT_EQ(score.FileName, Example("hotaru.mbt"));  // not loaded before the timer
   EXPECT_EQ(w->Mode(), PlayerMode::Stopped);
-  w->NxTimTimer();
+  w->loadWaitingSong();
   EXPECT_FALSE(w->NxTim()->isActive());
   EXPECT_EQ(score.FileName, Example("sakura.mbt"));
   EXPECT_EQ(w->Mode(), PlayerMode::Playing);
@@ -429,7 +429,7 @@ namespace {
 TEST_F(PlayerWindowTest, CombWiderThanAThousandPixelsIsRefusedWithoutADevice) {
   PlayerServices s = Services();
   s.ppi = 300;  // the comb would be 1040 pixels wide
-  w = std::make_unique<TFPoron>(std::move(s));
+  w = std::make_unique<PlayerWindow>(std::move(s));
   EXPECT_EQ(msgs.Texts(), std::vector<std::string>{kScreenTooLargeMessage});
   EXPECT_TRUE(w->MidiMenu()->actions().isEmpty());
   EXPECT_FALSE(w->Devices().Out().IsOpen());
@@ -477,10 +477,10 @@ TEST(PlayerWithRealTimer, AutomaticAdvanceOverThePlaylist) {
   testing::PlayerRecords<ThreadTimer> rig;
   Score& score = rig.score;
   PlaylistState& playlist = rig.playlist;
-  TFPoron w(rig.Services());
+  PlayerWindow w(rig.Services());
   for (const char* n : {"kirakira.mbt", "hotaru.mbt"}) playlist.Append(Example(n), n);
   w.LoadFirstPlaylistEntry();
-  w.cmNextClick();  // hotaru, the last entry
+  w.nextSong();  // hotaru, the last entry
   ASSERT_EQ(playlist.CurrentEntry(), 1);
   // A short song: the first 12 rows at the timer's minimum period.
   score.RowCount = 12;
@@ -512,7 +512,7 @@ TEST_F(PlayerWindowTest, AHandedOverFileWaitsUntilThePlayerIsIdle) {
   a.showPlaylist = [] {};
   w->Attach(std::move(a));
   w->show();
-  w->FormShow();
+  w->openStartFile();
   const std::string sakura = score.FileName;
   {
     QDialog box(w.get());
@@ -588,7 +588,7 @@ namespace {
 TEST_F(PlayerWindowTest, PositionBarHoldsTheSongOnlyWhileTheLeftButtonIsDown) {
   Make({Example("sakura.mbt")});
   w->show();
-  w->FormShow();
+  w->openStartFile();
   PositionBar* bar = w->PosiBar();
   QTest::mouseClick(w->Start(), Qt::LeftButton);
   TickRows(3);
@@ -656,7 +656,7 @@ TEST_F(PlayerWindowTest, TheTitleShowsTheLinesThatFitAndNoneCutThrough) {
 
 TEST_F(PlayerWindowTest, OnlySystemMenuAndMinimiseBoxAndTheSamePlaceAfterTheEditor) {
   Make({Example("sakura.mbt")});
-  w->FormShow();
+  w->openStartFile();
   const Qt::WindowFlags flags = w->windowFlags();
   EXPECT_TRUE(flags & Qt::CustomizeWindowHint);  // the window manager shows only what is asked
   EXPECT_TRUE(flags & Qt::WindowSystemMenuHint);
@@ -667,7 +667,7 @@ TEST_F(PlayerWindowTest, OnlySystemMenuAndMinimiseBoxAndTheSamePlaceAfterTheEdit
   w->show();
   const QPoint place = w->pos();
   editor::EditorSession session;
-  QPointer<TfrmGrid> grid = OpenEditor(*w, score, session, settings);
+  QPointer<EditorWindow> grid = OpenEditor(*w, score, session, settings);
   EXPECT_TRUE(w->isHidden());
   w->move(0, 0);  // a window manager places a window that is mapped again
   grid->close();

@@ -9,10 +9,10 @@
 #include <QTest>
 #include <cstdlib>
 
-#include "playback/ui/about_window.h"
+#include "playback/ui/about_dialog.h"
 #include "playback/ui/help_window.h"
 #include "playback/ui/player_window.h"
-#include "playback/ui/title_window.h"
+#include "playback/ui/splash_window.h"
 #include "support/player_rig.h"
 #include "support/test_support.h"
 
@@ -31,7 +31,7 @@ TEST(Screenshots, PlayerSplashAboutHelp) {
   testing::PlayerRecords<> rig;
   rig.midi.ports = {{"内蔵シンセサイザー"}};
 
-  auto* splash = new TfrmTitle;
+  auto* splash = new SplashWindow;
   splash->ShowNow();
   Shoot(out, "splash");
   PlayerServices s = rig.Services();
@@ -39,7 +39,7 @@ TEST(Screenshots, PlayerSplashAboutHelp) {
   s.splash = splash;
   const char* song = std::getenv("PORONKA_SCREENSHOT_SONG");
   s.arguments = {song ? song : testing::SourcePath("examples/sakura.mbt")};
-  TFPoron w(std::move(s));
+  PlayerWindow w(std::move(s));
   w.move(20, 20);
   w.show();
   QTest::qWait(1200);  // the splash closes, the song loads
@@ -49,11 +49,11 @@ TEST(Screenshots, PlayerSplashAboutHelp) {
   Shoot(out, "player");
   w.grab().save(out + "/player_window.png");
   {
-    TfrmAbout about(&w, [&w](bool on) { w.Engine().state.HoldSong = on; });
+    AboutDialog about(&w, [&w](bool on) { w.Engine().state.HoldSong = on; });
     about.show();
     Shoot(out, "about");
   }
-  w.mnuExprClick();
+  w.showHelp();
   if (w.Help()) w.Help()->move(60, 60);
   Shoot(out, "help");
   w.Stop()->click();

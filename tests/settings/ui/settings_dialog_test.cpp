@@ -16,7 +16,7 @@ namespace poronka {
 namespace {
 
 // Picks an instrument the way a user does.
-void PickProgram(TfrmSet& d, int program) {
+void PickProgram(SettingsDialog& d, int program) {
   d.cmbPrgChan->setCurrentIndex(program);
   emit d.cmbPrgChan->activated(program);
 }
@@ -27,7 +27,7 @@ struct Snapshot {
   bool groupEnabled, pitchAdjustEnabled;
 };
 
-Snapshot Take(TfrmSet& d) {
+Snapshot Take(SettingsDialog& d) {
   return {d.Controls(),
           {d.lblPKey->text(), d.lblReverb->text(), d.lblChorus->text(), d.lblModul->text(),
            d.lblPan->text(), d.lblRept->text(), d.lblStopDel->text(), d.cmbPrgChan->currentText(),
@@ -68,7 +68,7 @@ bool SameSettings(const SoundSettings& a, const SoundSettings& b) {
 TEST(SettingsDialog, CreationShowsTheDefaults) {
   SoundSettings s;
   s.Pan = 3;  // creation sets the defaults
-  TfrmSet d(s);
+  SettingsDialog d(s);
   EXPECT_EQ(d.windowTitle(), QStringLiteral("各種設定"));
   EXPECT_EQ(s.Pan, 64);
   EXPECT_EQ(d.cmbPrgChan->count(), 115);
@@ -97,7 +97,7 @@ TEST(SettingsDialog, CreationShowsTheDefaults) {
 
 TEST(SettingsDialog, FixedSizeWithNothingToMaximise) {
   SoundSettings s;
-  TfrmSet d(s);
+  SettingsDialog d(s);
   d.show();
   EXPECT_EQ(d.minimumSize(), d.maximumSize());
   EXPECT_EQ(d.size(), d.minimumSize());
@@ -106,7 +106,7 @@ TEST(SettingsDialog, FixedSizeWithNothingToMaximise) {
 
 TEST(SettingsDialog, LabelsFollowTheControls) {
   SoundSettings s;
-  TfrmSet d(s);
+  SettingsDialog d(s);
   d.HScrPan->setValue(0);
   EXPECT_EQ(d.lblPan->text(), "L64");
   d.HScrPan->setValue(127);
@@ -128,10 +128,10 @@ TEST(SettingsDialog, LabelsFollowTheControls) {
 
 TEST(SettingsDialog, OkWithAVariationTone) {
   SoundSettings s;
-  TfrmSet d(s);
-  QSignalSpy sound(&d, &TfrmSet::soundLabelChanged);
-  QSignalSpy key(&d, &TfrmSet::keyShiftConfirmed);
-  QSignalSpy confirmed(&d, &TfrmSet::confirmed);
+  SettingsDialog d(s);
+  QSignalSpy sound(&d, &SettingsDialog::soundLabelChanged);
+  QSignalSpy key(&d, &SettingsDialog::keyShiftConfirmed);
+  QSignalSpy confirmed(&d, &SettingsDialog::confirmed);
   PickProgram(d, 4);
   ASSERT_EQ(d.cmbBnkChan->count(), 6);
   EXPECT_TRUE(d.cmbBnkChan->isEnabled());
@@ -156,9 +156,9 @@ TEST(SettingsDialog, OkWithAVariationTone) {
 
 TEST(SettingsDialog, FirstOkAfterStartRewritesTheSoundLabel) {
   SoundSettings s;
-  TfrmSet d(s);
-  QSignalSpy sound(&d, &TfrmSet::soundLabelChanged);
-  QSignalSpy key(&d, &TfrmSet::keyShiftConfirmed);
+  SettingsDialog d(s);
+  QSignalSpy sound(&d, &SettingsDialog::soundLabelChanged);
+  QSignalSpy key(&d, &SettingsDialog::keyShiftConfirmed);
   d.cmSetOK->click();
   ASSERT_EQ(sound.count(), 1);
   EXPECT_EQ(sound[0][0].toString(), QStringLiteral("ＧＭ音色"));
@@ -169,7 +169,7 @@ TEST(SettingsDialog, FirstOkAfterStartRewritesTheSoundLabel) {
 
 TEST(SettingsDialog, CancelAfterMovingEverythingRestoresAll) {
   SoundSettings s;
-  TfrmSet d(s);
+  SettingsDialog d(s);
   // Confirm something other than the defaults first.
   PickProgram(d, 101);
   d.cmbBnkChan->setCurrentIndex(2);
@@ -181,7 +181,7 @@ TEST(SettingsDialog, CancelAfterMovingEverythingRestoresAll) {
   const Snapshot before = Take(d);
   EXPECT_EQ(before.labels[8], QStringLiteral("02５０'S Ｓｃｉ-Ｆｉ"));
 
-  QSignalSpy sound(&d, &TfrmSet::soundLabelChanged);
+  QSignalSpy sound(&d, &SettingsDialog::soundLabelChanged);
   PickProgram(d, 48);  // a list that is only browsed
   d.cmbBnkChan->setCurrentIndex(5);
   d.HScrPich->setValue(-24);
@@ -213,8 +213,8 @@ TEST(SettingsDialog, CancelAfterMovingEverythingRestoresAll) {
 
 TEST(SettingsDialog, CapitalToneOfAProgramWithVariationsIsGm) {
   SoundSettings s;
-  TfrmSet d(s);
-  QSignalSpy sound(&d, &TfrmSet::soundLabelChanged);
+  SettingsDialog d(s);
+  QSignalSpy sound(&d, &SettingsDialog::soundLabelChanged);
   PickProgram(d, 88);
   EXPECT_EQ(d.cmbBnkChan->currentText(), QStringLiteral("00ファンタジア"));
   d.cmSetOK->click();
@@ -230,7 +230,7 @@ TEST(SettingsDialog, CapitalToneOfAProgramWithVariationsIsGm) {
 
 TEST(SettingsDialog, NoConversionLocksTheConversionOptions) {
   SoundSettings s;
-  TfrmSet d(s);
+  SettingsDialog d(s);
   d.cbMID->setChecked(true);
   EXPECT_FALSE(d.GroupBox1->isEnabled());
   EXPECT_FALSE(d.Chanel[0]->isEnabled());
@@ -245,13 +245,13 @@ TEST(SettingsDialog, NoConversionLocksTheConversionOptions) {
 
 TEST(SettingsDialog, KeyShiftFromElsewhere) {
   SoundSettings s;
-  TfrmSet d(s);
+  SettingsDialog d(s);
   d.SetKeyShift(-7);
   EXPECT_EQ(s.KeyShift, -7);
   EXPECT_EQ(s.PendingKeyShift, -7);
   EXPECT_EQ(d.HScrPich->value(), -7);
   EXPECT_EQ(d.lblPKey->text(), "-7");
-  QSignalSpy key(&d, &TfrmSet::keyShiftConfirmed);
+  QSignalSpy key(&d, &SettingsDialog::keyShiftConfirmed);
   d.cmSetOK->click();
   EXPECT_EQ(key.count(), 0);  // nothing new to confirm
   d.SetKeyShift(0);

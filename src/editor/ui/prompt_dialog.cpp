@@ -1,4 +1,4 @@
-#include "editor/ui/io_box.h"
+#include "editor/ui/prompt_dialog.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>
@@ -7,7 +7,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "editor/ui/song_dialog.h"
+#include "editor/ui/song_info_dialog.h"
 
 namespace poronka::ui {
 
@@ -18,7 +18,7 @@ QString Q(const std::string& s) { return QString::fromStdString(s); }
 QString Q(const char* s) { return QString::fromUtf8(s); }
 }  // namespace
 
-TfrmIOBox::TfrmIOBox(const PromptRequest& request, PromptOk onOk, QWidget* parent)
+PromptDialog::PromptDialog(const PromptRequest& request, PromptOk onOk, QWidget* parent)
     : QDialog(parent), mode_(request.mode), onOk_(std::move(onOk)) {
   setObjectName("frmIOBox");
   setWindowTitle(request.caption.empty() ? Q("確認ダイアログ") : Q(request.caption));
@@ -89,7 +89,7 @@ TfrmIOBox::TfrmIOBox(const PromptRequest& request, PromptOk onOk, QWidget* paren
   if (cmbOct->isVisibleTo(this)) cmbOct->setFocus();
 }
 
-void TfrmIOBox::ButOKClick() {
+void PromptDialog::ButOKClick() {
   std::string entry = mode_ == PromptMode::NotMov ? cmbOct->currentText().toStdString()
                                                    : txtNote->text().toStdString();
   std::string result = result_;
@@ -106,9 +106,9 @@ void TfrmIOBox::ButOKClick() {
   accept();
 }
 
-void TfrmIOBox::ButCancelClick() { reject(); }
+void PromptDialog::ButCancelClick() { reject(); }
 
-void TfrmIOBox::reject() {
+void PromptDialog::reject() {
   if (!closing_) result_ = PromptCancelResult(mode_, result_);
   closing_ = true;
   QDialog::reject();

@@ -6,7 +6,7 @@
 #include "editor/pitch_ops.h"
 #include "editor/row_ops.h"
 #include "editor/test_play.h"
-#include "editor/ui/grid_window.h"
+#include "editor/ui/editor_window.h"
 #include "playback/periodic_timer.h"
 
 namespace poronka::ui {
@@ -16,7 +16,7 @@ using namespace poronka::editor;
 namespace {
 
 // The grid's current cell and selection go into the editor state first.
-void ReadGrid(TfrmGrid& w) {
+void ReadGrid(EditorWindow& w) {
   const QModelIndex cur = w.Grid()->currentIndex();
   if (cur.isValid()) w.State().current = NoteGridModel::CellOf(cur);
   w.ReadSelectionFromView();
@@ -24,7 +24,7 @@ void ReadGrid(TfrmGrid& w) {
 
 // Redraws after an operation: the grid follows the score, the cursor and
 // the scrolling go where the operation put them.
-void Follow(TfrmGrid& w, const GridUpdate& u, SnapshotKind kind) {
+void Follow(EditorWindow& w, const GridUpdate& u, SnapshotKind kind) {
   if (u.timingLabels) w.SetNoteLabelPerRow(true);
   if (u.changed) w.AfterChange(kind);
   if (u.changed || u.cursorMoved) w.SyncCursorFromState();
@@ -37,7 +37,7 @@ void Follow(TfrmGrid& w, const GridUpdate& u, SnapshotKind kind) {
 // it; the prompt box and message boxes put the normal cursor back while
 // they are up.
 template <typename Op>
-void RunOp(TfrmGrid& w, SnapshotKind kind, Op op) {
+void RunOp(EditorWindow& w, SnapshotKind kind, Op op) {
   ReadGrid(w);
   QApplication::setOverrideCursor(Qt::WaitCursor);
   const GridUpdate u = op(w.Context());
@@ -59,38 +59,38 @@ class PlayerTestOutput : public TestPlayOutput {
 
 }  // namespace
 
-void TfrmGrid::SMEMoveClick() { RunOp(*this, SnapshotKind::Transpose, TransposePitches); }
-void TfrmGrid::SMDIRowClick() {
+void EditorWindow::SMEMoveClick() { RunOp(*this, SnapshotKind::Transpose, TransposePitches); }
+void EditorWindow::SMDIRowClick() {
   RunOp(*this, SnapshotKind::InsertRows, [](EditorContext& c) { return InsertRows(c, 1); });
 }
-void TfrmGrid::SMDIPharClick() { RunOp(*this, SnapshotKind::InsertRows, InsertBar); }
-void TfrmGrid::SMDINoteClick() { RunOp(*this, SnapshotKind::InsertPitch, InsertPitch); }
-void TfrmGrid::SMDAHighClick() { RunOp(*this, SnapshotKind::InsertPitch, AddHighPitches); }
-void TfrmGrid::SMDALowClick() { RunOp(*this, SnapshotKind::InsertPitch, AddLowPitches); }
-void TfrmGrid::SMDI2xClick() {
+void EditorWindow::SMDIPharClick() { RunOp(*this, SnapshotKind::InsertRows, InsertBar); }
+void EditorWindow::SMDINoteClick() { RunOp(*this, SnapshotKind::InsertPitch, InsertPitch); }
+void EditorWindow::SMDAHighClick() { RunOp(*this, SnapshotKind::InsertPitch, AddHighPitches); }
+void EditorWindow::SMDALowClick() { RunOp(*this, SnapshotKind::InsertPitch, AddLowPitches); }
+void EditorWindow::SMDI2xClick() {
   RunOp(*this, SnapshotKind::ResolutionUp, [](EditorContext& c) { return MultiplyResolution(c, 2); });
 }
-void TfrmGrid::SMDI3xClick() {
+void EditorWindow::SMDI3xClick() {
   RunOp(*this, SnapshotKind::ResolutionUp, [](EditorContext& c) { return MultiplyResolution(c, 3); });
 }
-void TfrmGrid::SMDTDupClick() {
+void EditorWindow::SMDTDupClick() {
   RunOp(*this, SnapshotKind::ResolutionDown, [](EditorContext& c) { return DivideResolution(c, 2); });
 }
-void TfrmGrid::SMDTSmlClick() {
+void EditorWindow::SMDTSmlClick() {
   RunOp(*this, SnapshotKind::ResolutionDown, [](EditorContext& c) { return DivideResolution(c, 3); });
 }
-void TfrmGrid::SMDRowClick() { RunOp(*this, SnapshotKind::DeleteRows, DeleteSelectedRows); }
-void TfrmGrid::SMDNoteClick() { RunOp(*this, SnapshotKind::DeletePitches, DeleteSelectedPitches); }
-void TfrmGrid::SMDClerClick() { RunOp(*this, SnapshotKind::Cleanup, CleanupPitches); }
-void TfrmGrid::SMDPhrClick() { RunOp(*this, SnapshotKind::BarLength, AdjustBarLength); }
+void EditorWindow::SMDRowClick() { RunOp(*this, SnapshotKind::DeleteRows, DeleteSelectedRows); }
+void EditorWindow::SMDNoteClick() { RunOp(*this, SnapshotKind::DeletePitches, DeleteSelectedPitches); }
+void EditorWindow::SMDClerClick() { RunOp(*this, SnapshotKind::Cleanup, CleanupPitches); }
+void EditorWindow::SMDPhrClick() { RunOp(*this, SnapshotKind::BarLength, AdjustBarLength); }
 
-void TfrmGrid::cmTestClick() {
+void EditorWindow::cmTestClick() {
   ReadGrid(*this);
   grid_->setFocus();
   ThreadTimer timer;
   PlayerTestOutput out(player_);
   // Each tick's cursor move, scrolling and label go to this thread.
-  TfrmGrid* self = this;
+  EditorWindow* self = this;
   RunTestPlay(ctx_, timer, out, player_.TimerMinPeriod(), [self](int32_t a) {
     QMetaObject::invokeMethod(
         self,

@@ -1,4 +1,4 @@
-#include "playback/ui/title_window.h"
+#include "playback/ui/splash_window.h"
 
 #include <QApplication>
 #include <QMouseEvent>
@@ -11,7 +11,7 @@
 
 namespace poronka::ui {
 
-TfrmTitle::TfrmTitle(QWidget* parent)
+SplashWindow::SplashWindow(QWidget* parent)
     : QWidget(parent, Qt::Dialog | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
   setAttribute(Qt::WA_DeleteOnClose);
   setObjectName("TfrmTitle");
@@ -46,7 +46,7 @@ TfrmTitle::TfrmTitle(QWidget* parent)
   });
 }
 
-void TfrmTitle::ShowNow() {
+void SplashWindow::ShowNow() {
   if (QScreen* screen = QGuiApplication::primaryScreen())
     move(screen->availableGeometry().center() - rect().center());
   show();
@@ -55,17 +55,17 @@ void TfrmTitle::ShowNow() {
   QApplication::processEvents();
 }
 
-void TfrmTitle::mousePressEvent(QMouseEvent* e) {
+void SplashWindow::mousePressEvent(QMouseEvent* e) {
   if (e->button() != Qt::LeftButton) return;
   if (windowHandle() && windowHandle()->startSystemMove()) return;
   dragging_ = true;
   dragOffset_ = e->globalPosition().toPoint() - frameGeometry().topLeft();
 }
 
-void TfrmTitle::mouseMoveEvent(QMouseEvent* e) {
+void SplashWindow::mouseMoveEvent(QMouseEvent* e) {
   if (dragging_) move(e->globalPosition().toPoint() - dragOffset_);
 }
 
-void TfrmTitle::mouseReleaseEvent(QMouseEvent*) { dragging_ = false; }
+void SplashWindow::mouseReleaseEvent(QMouseEvent*) { dragging_ = false; }
 
 }  // namespace poronka::ui

@@ -1,4 +1,4 @@
-#include "playback/ui/about_window.h"
+#include "playback/ui/about_dialog.h"
 
 #include <QDialogButtonBox>
 #include <QGridLayout>
@@ -9,7 +9,7 @@
 
 namespace poronka::ui {
 
-TfrmAbout::TfrmAbout(QWidget* player, std::function<void(bool)> setHold)
+AboutDialog::AboutDialog(QWidget* player, std::function<void(bool)> setHold)
     : QDialog(player), setHold_(std::move(setHold)) {
   setObjectName("TfrmAbout");
   setWindowTitle(QString::fromUtf8("バージョン情報"));
@@ -49,9 +49,9 @@ TfrmAbout::TfrmAbout(QWidget* player, std::function<void(bool)> setHold)
   }
 }
 
-TfrmAbout::~TfrmAbout() { Release(); }
+AboutDialog::~AboutDialog() { Release(); }
 
-void TfrmAbout::Release() {
+void AboutDialog::Release() {
   if (holding_ && setHold_) setHold_(false);
   holding_ = false;
 }

@@ -1,4 +1,4 @@
-// The splash window TfrmTitle: the application picture in a rounded,
+// The splash window SplashWindow: the application picture in a rounded,
 // frameless window that stays on top, with the version label. Dragged by any
 // spot; closed and freed on the first tick of its timer, which the player
 // window enables once it has been created.
@@ -11,10 +11,10 @@
 
 namespace poronka::ui {
 
-class TfrmTitle : public QWidget {
+class SplashWindow : public QWidget {
   Q_OBJECT
  public:
-  explicit TfrmTitle(QWidget* parent = nullptr);
+  explicit SplashWindow(QWidget* parent = nullptr);
   // STimer: 1000 ms, off until the player window enables it.
   QTimer* STimer() { return &sTimer_; }
   QLabel* VersionLabel() { return lblVersion_; }

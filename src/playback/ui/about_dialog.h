@@ -1,4 +1,4 @@
-// The about box TfrmAbout: the application picture, the product name and
+// The about box AboutDialog: the application picture, the product name and
 // the version. While it exists the playing song repeats instead of moving on.
 #pragma once
 
@@ -7,12 +7,12 @@
 
 namespace poronka::ui {
 
-class TfrmAbout : public QDialog {
+class AboutDialog : public QDialog {
   Q_OBJECT
  public:
   // setHold(true) on creation, setHold(false) when the box closes.
-  TfrmAbout(QWidget* player, std::function<void(bool)> setHold);
-  ~TfrmAbout() override;
+  AboutDialog(QWidget* player, std::function<void(bool)> setHold);
+  ~AboutDialog() override;
 
  private:
   std::function<void(bool)> setHold_;

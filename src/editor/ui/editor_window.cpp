@@ -1,4 +1,4 @@
-#include "editor/ui/grid_window.h"
+#include "editor/ui/editor_window.h"
 
 #include <QPalette>
 #include <QAction>
@@ -27,8 +27,8 @@
 #include "core/mbt.h"
 #include "core/text_codec.h"
 #include "editor/ui/box_tools.h"
-#include "editor/ui/io_box.h"
-#include "editor/ui/song_dialog.h"
+#include "editor/ui/prompt_dialog.h"
+#include "editor/ui/song_info_dialog.h"
 #include "interchange/mfi_export.h"
 #include "interchange/smf_export.h"
 #include "playback/ui/file_dialogs.h"
@@ -191,7 +191,7 @@ void NoteGridModel::LabelsChanged() {
 
 // ---- window -----------------------------------------------------------------
 
-TfrmGrid::TfrmGrid(Score& score, EditorSession& session, const SoundSettings& settings,
+EditorWindow::EditorWindow(Score& score, EditorSession& session, const SoundSettings& settings,
                    Messages* messages, EditorPlayer& player, QWidget* parent)
     : QMainWindow(parent),
       score_(score),
@@ -269,19 +269,19 @@ TfrmGrid::TfrmGrid(Score& score, EditorSession& session, const SoundSettings& se
   resize(900, 700);
 }
 
-TfrmGrid::~TfrmGrid() = default;
+EditorWindow::~EditorWindow() = default;
 
-void TfrmGrid::BuildMenus() {
+void EditorWindow::BuildMenus() {
   QToolBar* tb = addToolBar(Q("ツール"));
   tb->setObjectName("ToolBar1");
   tb->setMovable(false);
   tb->setIconSize(QSize(24, 24));
-  auto item = [this](QMenu* m, const char* name, const char* caption, void (TfrmGrid::*fn)()) {
+  auto item = [this](QMenu* m, const char* name, const char* caption, void (EditorWindow::*fn)()) {
     QAction* a = m->addAction(Q(caption), this, [this, fn] { (this->*fn)(); });
     a->setObjectName(name);
     return a;
   };
-  auto tool = [this, tb](const char* name, const char* hint, const char* glyph, void (TfrmGrid::*fn)()) {
+  auto tool = [this, tb](const char* name, const char* hint, const char* glyph, void (EditorWindow::*fn)()) {
     QAction* a = tb->addAction(GlyphIcon(Q(glyph)), Q(hint), this, [this, fn] { (this->*fn)(); });
     a->setObjectName(name);
     a->setToolTip(Q(hint));
@@ -289,95 +289,95 @@ void TfrmGrid::BuildMenus() {
   };
   QMenu* file = menuBar()->addMenu(Q("ファイル(&F)"));
   file->setObjectName("SMFile");
-  item(file, "SMFNew", "新規作成(&N)", &TfrmGrid::SMFNewClick)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
-  item(file, "SMFOpen", "開く(&O)...", &TfrmGrid::SMFOpenClick)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
-  item(file, "SMFSave", "上書き保存(&S)", &TfrmGrid::SMFSaveClick)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
-  item(file, "SMFSaveAs", "名前を付けて保存(&A)...", &TfrmGrid::SMFSaveAsClick);
-  item(file, "SMFPlay", "演奏モードへ(&P)", &TfrmGrid::SMFPlayClick);
+  item(file, "SMFNew", "新規作成(&N)", &EditorWindow::SMFNewClick)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
+  item(file, "SMFOpen", "開く(&O)...", &EditorWindow::SMFOpenClick)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+  item(file, "SMFSave", "上書き保存(&S)", &EditorWindow::SMFSaveClick)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+  item(file, "SMFSaveAs", "名前を付けて保存(&A)...", &EditorWindow::SMFSaveAsClick);
+  item(file, "SMFPlay", "演奏モードへ(&P)", &EditorWindow::SMFPlayClick);
   file->addSeparator();
-  item(file, "SMFExit", "終了(&X)", &TfrmGrid::SMFExitClick);
+  item(file, "SMFExit", "終了(&X)", &EditorWindow::SMFExitClick);
 
   QMenu* edit = menuBar()->addMenu(Q("編集(&E)"));
   edit->setObjectName("SMEdit");
-  SMEUndo_ = item(edit, "SMEUndo", "元に戻す(&U)", &TfrmGrid::tbUndoClick);
-  SMERedo_ = item(edit, "SMERedo", "やり直し(&R)", &TfrmGrid::tbRedoClick);
+  SMEUndo_ = item(edit, "SMEUndo", "元に戻す(&U)", &EditorWindow::tbUndoClick);
+  SMERedo_ = item(edit, "SMERedo", "やり直し(&R)", &EditorWindow::tbRedoClick);
   edit->addSeparator();
-  item(edit, "SMECopy", "コピー(&C)", &TfrmGrid::SMECopyClick)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_C));
-  SMEPast_ = item(edit, "SMEPast", "貼付け(&P)", &TfrmGrid::SMEPastClick);
+  item(edit, "SMECopy", "コピー(&C)", &EditorWindow::SMECopyClick)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_C));
+  SMEPast_ = item(edit, "SMEPast", "貼付け(&P)", &EditorWindow::SMEPastClick);
   // The keys every editor has; they reach the menu items, so a disabled
   // item ignores its keys too.
   SMEUndo_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
   SMERedo_->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
   SMEPast_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_V));
   edit->addSeparator();
-  item(edit, "SMEInfo", "曲情報(&I)...", &TfrmGrid::SMEInfoClick);
-  item(edit, "SMEMove", "音程移動(&M)...", &TfrmGrid::SMEMoveClick);
+  item(edit, "SMEInfo", "曲情報(&I)...", &EditorWindow::SMEInfoClick);
+  item(edit, "SMEMove", "音程移動(&M)...", &EditorWindow::SMEMoveClick);
 
   QMenu* del = menuBar()->addMenu(Q("挿入・削除(&D)"));
   del->setObjectName("SMDel");
   QMenu* ins = del->addMenu(Q("挿入(&I)"));
   ins->setObjectName("SMDIns");
-  item(ins, "SMDIRow", "１行(&R)", &TfrmGrid::SMDIRowClick);
-  item(ins, "SMDIPhar", "小節(&P)", &TfrmGrid::SMDIPharClick);
-  item(ins, "SMDINote", "新音(&N)...", &TfrmGrid::SMDINoteClick);
+  item(ins, "SMDIRow", "１行(&R)", &EditorWindow::SMDIRowClick);
+  item(ins, "SMDIPhar", "小節(&P)", &EditorWindow::SMDIPharClick);
+  item(ins, "SMDINote", "新音(&N)...", &EditorWindow::SMDINoteClick);
   QMenu* add = del->addMenu(Q("追加(&A)"));
   add->setObjectName("SMDAdd");
-  item(add, "SMDAHigh", "高音側(&H)", &TfrmGrid::SMDAHighClick);
-  item(add, "SMDALow", "低音側(&L)", &TfrmGrid::SMDALowClick);
+  item(add, "SMDAHigh", "高音側(&H)", &EditorWindow::SMDAHighClick);
+  item(add, "SMDALow", "低音側(&L)", &EditorWindow::SMDALowClick);
   QMenu* res = del->addMenu(Q("分解能(&T)"));
   res->setObjectName("SMDRes");
-  item(res, "SMDI2x", "２倍(&B)", &TfrmGrid::SMDI2xClick);
-  item(res, "SMDI3x", "３倍(&T)", &TfrmGrid::SMDI3xClick);
-  item(res, "SMDTDup", "２分の１(&D)", &TfrmGrid::SMDTDupClick);
-  item(res, "SMDTSml", "３分の１(&S)", &TfrmGrid::SMDTSmlClick);
+  item(res, "SMDI2x", "２倍(&B)", &EditorWindow::SMDI2xClick);
+  item(res, "SMDI3x", "３倍(&T)", &EditorWindow::SMDI3xClick);
+  item(res, "SMDTDup", "２分の１(&D)", &EditorWindow::SMDTDupClick);
+  item(res, "SMDTSml", "３分の１(&S)", &EditorWindow::SMDTSmlClick);
   del->addSeparator();
-  item(del, "SMDRow", "行削除(&R)...", &TfrmGrid::SMDRowClick);
-  item(del, "SMDNote", "音削除(&N)...", &TfrmGrid::SMDNoteClick);
-  item(del, "SMDCler", "音階整理(&C)", &TfrmGrid::SMDClerClick);
-  item(del, "SMDPhr", "小節長短(P)...", &TfrmGrid::SMDPhrClick);
+  item(del, "SMDRow", "行削除(&R)...", &EditorWindow::SMDRowClick);
+  item(del, "SMDNote", "音削除(&N)...", &EditorWindow::SMDNoteClick);
+  item(del, "SMDCler", "音階整理(&C)", &EditorWindow::SMDClerClick);
+  item(del, "SMDPhr", "小節長短(P)...", &EditorWindow::SMDPhrClick);
 
   QMenu* help = menuBar()->addMenu(Q("ヘルプ(&H)"));
   help->setObjectName("SMHelp");
-  item(help, "SMHExp", "ヘルプ表示(&E)", &TfrmGrid::SMHExpClick);
-  item(help, "SMHVer", "バージョン情報(&A)", &TfrmGrid::SMHVerClick);
+  item(help, "SMHExp", "ヘルプ表示(&E)", &EditorWindow::SMHExpClick);
+  item(help, "SMHVer", "バージョン情報(&A)", &EditorWindow::SMHVerClick);
 
-  tool("tbNew", "新規作成", "新", &TfrmGrid::SMFNewClick);
-  tool("tbOpen", "ファイルを開く", "開", &TfrmGrid::SMFOpenClick);
-  tool("tbSave", "上書き保存", "保", &TfrmGrid::SMFSaveClick);
-  tool("tbSaveAs", "名前を付けて保存", "名", &TfrmGrid::SMFSaveAsClick);
+  tool("tbNew", "新規作成", "新", &EditorWindow::SMFNewClick);
+  tool("tbOpen", "ファイルを開く", "開", &EditorWindow::SMFOpenClick);
+  tool("tbSave", "上書き保存", "保", &EditorWindow::SMFSaveClick);
+  tool("tbSaveAs", "名前を付けて保存", "名", &EditorWindow::SMFSaveAsClick);
   tb->addSeparator();
-  tbUndo_ = tool("tbUndo", "元に戻す", "↶", &TfrmGrid::tbUndoClick);
-  tbRedo_ = tool("tbRedo", "やり直し", "↷", &TfrmGrid::tbRedoClick);
-  tool("tbCopy", "コピー", "写", &TfrmGrid::SMECopyClick);
-  tbPast_ = tool("tbPast", "貼り付け", "貼", &TfrmGrid::SMEPastClick);
+  tbUndo_ = tool("tbUndo", "元に戻す", "↶", &EditorWindow::tbUndoClick);
+  tbRedo_ = tool("tbRedo", "やり直し", "↷", &EditorWindow::tbRedoClick);
+  tool("tbCopy", "コピー", "写", &EditorWindow::SMECopyClick);
+  tbPast_ = tool("tbPast", "貼り付け", "貼", &EditorWindow::SMEPastClick);
   tb->addSeparator();
-  tool("tbInfo", "曲情報設定", "情", &TfrmGrid::SMEInfoClick);
-  tool("tbNMove", "音程移動", "移", &TfrmGrid::SMEMoveClick);
+  tool("tbInfo", "曲情報設定", "情", &EditorWindow::SMEInfoClick);
+  tool("tbNMove", "音程移動", "移", &EditorWindow::SMEMoveClick);
   tb->addSeparator();
-  tool("tbRAdd", "１行挿入", "行+", &TfrmGrid::SMDIRowClick);
-  tool("tbPhAdd", "１小節挿入", "節+", &TfrmGrid::SMDIPharClick);
-  tool("tbCAdd", "１音挿入", "音+", &TfrmGrid::SMDINoteClick);
-  tool("tbHOct", "高音オクターブ追加", "高", &TfrmGrid::SMDAHighClick);
-  tool("tbLOct", "低音オクターブ追加", "低", &TfrmGrid::SMDALowClick);
+  tool("tbRAdd", "１行挿入", "行+", &EditorWindow::SMDIRowClick);
+  tool("tbPhAdd", "１小節挿入", "節+", &EditorWindow::SMDIPharClick);
+  tool("tbCAdd", "１音挿入", "音+", &EditorWindow::SMDINoteClick);
+  tool("tbHOct", "高音オクターブ追加", "高", &EditorWindow::SMDAHighClick);
+  tool("tbLOct", "低音オクターブ追加", "低", &EditorWindow::SMDALowClick);
   tb->addSeparator();
-  tool("tbTcX2", "分解能を２倍に", "×2", &TfrmGrid::SMDI2xClick);
-  tool("tbTcX3", "分解能を３倍に", "×3", &TfrmGrid::SMDI3xClick);
-  tool("tbTcDv2", "分解能１／２", "½", &TfrmGrid::SMDTDupClick);
-  tool("tbTcDv3", "分解能１／３", "⅓", &TfrmGrid::SMDTSmlClick);
+  tool("tbTcX2", "分解能を２倍に", "×2", &EditorWindow::SMDI2xClick);
+  tool("tbTcX3", "分解能を３倍に", "×3", &EditorWindow::SMDI3xClick);
+  tool("tbTcDv2", "分解能１／２", "½", &EditorWindow::SMDTDupClick);
+  tool("tbTcDv3", "分解能１／３", "⅓", &EditorWindow::SMDTSmlClick);
   tb->addSeparator();
-  tool("tbRRemv", "行削除", "行-", &TfrmGrid::SMDRowClick);
-  tool("tbCRemv", "音列削除", "音-", &TfrmGrid::SMDNoteClick);
-  tool("tbNCler", "音階整理", "整", &TfrmGrid::SMDClerClick);
-  tool("tbPUpDwn", "小節の行数調整", "±", &TfrmGrid::SMDPhrClick);
+  tool("tbRRemv", "行削除", "行-", &EditorWindow::SMDRowClick);
+  tool("tbCRemv", "音列削除", "音-", &EditorWindow::SMDNoteClick);
+  tool("tbNCler", "音階整理", "整", &EditorWindow::SMDClerClick);
+  tool("tbPUpDwn", "小節の行数調整", "±", &EditorWindow::SMDPhrClick);
   tb->addSeparator();
-  tool("tbExit", "終了", "終", &TfrmGrid::SMFExitClick);
-  tool("tbHelp", "ヘルプの表示", "?", &TfrmGrid::SMHExpClick);
+  tool("tbExit", "終了", "終", &EditorWindow::SMFExitClick);
+  tool("tbHelp", "ヘルプの表示", "?", &EditorWindow::SMHExpClick);
 
   // At creation paste, undo and redo are disabled.
   for (QAction* a : {SMEUndo_, tbUndo_, SMERedo_, tbRedo_, SMEPast_, tbPast_}) a->setEnabled(false);
 }
 
-void TfrmGrid::BuildHeader() {
+void EditorWindow::BuildHeader() {
   QWidget* central = new QWidget(this);
   auto* outer = new QVBoxLayout(central);
   outer->setContentsMargins(4, 2, 4, 4);
@@ -456,14 +456,14 @@ void TfrmGrid::BuildHeader() {
 
 // ---- showing ------------------------------------------------------------------
 
-void TfrmGrid::showEvent(QShowEvent* e) {
+void EditorWindow::showEvent(QShowEvent* e) {
   QMainWindow::showEvent(e);
   if (shown_) return;
   shown_ = true;
   FormShow();
 }
 
-void TfrmGrid::FormShow() {
+void EditorWindow::FormShow() {
   const bool hadColumns = score_.ColumnCount > 0;
   player_.OpenMidiForEditor();
   ShowEditor(ctx_, ShowSender::Window);
@@ -483,7 +483,7 @@ void TfrmGrid::FormShow() {
   grid_->setFocus();
 }
 
-void TfrmGrid::closeEvent(QCloseEvent* e) {
+void EditorWindow::closeEvent(QCloseEvent* e) {
   if (exiting_) {
     e->accept();
     return;
@@ -501,7 +501,7 @@ void TfrmGrid::closeEvent(QCloseEvent* e) {
 
 // ---- grid events ----------------------------------------------------------------
 
-bool TfrmGrid::eventFilter(QObject* watched, QEvent* event) {
+bool EditorWindow::eventFilter(QObject* watched, QEvent* event) {
   if (watched == grid_->viewport()) {
     switch (event->type()) {
       case QEvent::MouseButtonPress: {
@@ -558,7 +558,7 @@ bool TfrmGrid::eventFilter(QObject* watched, QEvent* event) {
   return QMainWindow::eventFilter(watched, event);
 }
 
-bool TfrmGrid::GrdNoteKeyDown(QKeyEvent* e) {
+bool EditorWindow::GrdNoteKeyDown(QKeyEvent* e) {
   if (e->modifiers() & (Qt::ShiftModifier | Qt::AltModifier | Qt::ControlModifier)) return false;
   switch (e->key()) {
     case Qt::Key_Return:
@@ -580,20 +580,20 @@ bool TfrmGrid::GrdNoteKeyDown(QKeyEvent* e) {
   }
 }
 
-void TfrmGrid::GrdNoteClick() {
+void EditorWindow::GrdNoteClick() {
   if (ToggleNote(ctx_)) {
     model_->RowsChanged(state_.current.row, state_.current.row);
     UpdateUndoRedo();
   }
 }
 
-void TfrmGrid::GrdNoteSelectCell(GridCell cell) {
+void EditorWindow::GrdNoteSelectCell(GridCell cell) {
   if (cell == state_.cursor) return;
   grid_->viewport()->update();
   lblRowCol_->setText(Q(CursorText(score_, cell, state_.flatDisplay)));
 }
 
-void TfrmGrid::ReadSelectionFromView() {
+void EditorWindow::ReadSelectionFromView() {
   const QItemSelection sel = grid_->selectionModel()->selection();
   if (sel.isEmpty()) {
     state_.selection = GridRect::Of(state_.current);
@@ -609,7 +609,7 @@ void TfrmGrid::ReadSelectionFromView() {
   state_.selection = {left + 1, top + kFirstGridRow, right + 1, bottom + kFirstGridRow};
 }
 
-void TfrmGrid::SyncCursorFromState() {
+void EditorWindow::SyncCursorFromState() {
   if (model_->rowCount() == 0 || model_->columnCount() == 0) return;
   syncing_ = true;
   const QModelIndex cur = NoteGridModel::IndexOf(model_, state_.current);
@@ -627,38 +627,38 @@ void TfrmGrid::SyncCursorFromState() {
   grid_->viewport()->update();
 }
 
-void TfrmGrid::ScrollToRow(int32_t gridRow) {
+void EditorWindow::ScrollToRow(int32_t gridRow) {
   const int row = std::max(0, gridRow - kFirstGridRow);
   // The grid scrolls by whole rows.
   grid_->verticalScrollBar()->setValue(row);
 }
 
-void TfrmGrid::ScrollToTopLeft() {
+void EditorWindow::ScrollToTopLeft() {
   grid_->verticalScrollBar()->setValue(0);
   grid_->horizontalScrollBar()->setValue(0);
 }
 
 // ---- labels and commands' state ---------------------------------------------------
 
-void TfrmGrid::UpdateLabels() {
+void EditorWindow::UpdateLabels() {
   lblTitle_->setText(Q(score_.Title).replace("\r\n", "\n"));
   lblSpeed_->setText(Q(SpeedLabel(score_)));
   lblPhrlen_->setText(Q(PhraseLabel(score_)));
   lblNote_->setText(Q(NoteLabel(score_, notePerRow_)));
 }
 
-void TfrmGrid::UpdateRowColLabel() {
+void EditorWindow::UpdateRowColLabel() {
   lblRowCol_->setText(Q(CursorText(score_, state_.current, state_.flatDisplay)));
 }
 
-void TfrmGrid::UpdateUndoRedo() {
+void EditorWindow::UpdateUndoRedo() {
   SMEUndo_->setEnabled(state_.undo.undoEnabled());
   tbUndo_->setEnabled(state_.undo.undoEnabled());
   SMERedo_->setEnabled(state_.undo.redoEnabled());
   tbRedo_->setEnabled(state_.undo.redoEnabled());
 }
 
-void TfrmGrid::UpdatePaste() {
+void EditorWindow::UpdatePaste() {
   const Clipboard& c = session_.clipboard;
   if (c.empty()) return;
   SMEPast_->setEnabled(true);
@@ -668,7 +668,7 @@ void TfrmGrid::UpdatePaste() {
   tbPast_->setToolTip(Q(PasteButtonHint(c)));
 }
 
-void TfrmGrid::AfterChange(SnapshotKind kind) {
+void EditorWindow::AfterChange(SnapshotKind kind) {
   if (kind == SnapshotKind::Toggle) {
     model_->RowsChanged(kFirstGridRow, SpareGridRow(score_));
   } else {
@@ -684,7 +684,7 @@ void TfrmGrid::AfterChange(SnapshotKind kind) {
 
 // ---- commands ----------------------------------------------------------------
 
-void TfrmGrid::SMFNewClick() {
+void EditorWindow::SMFNewClick() {
   if (!NewScore(ctx_)) return;
   notePerRow_ = false;
   {
@@ -698,7 +698,7 @@ void TfrmGrid::SMFNewClick() {
   if (grid_->isVisible()) grid_->setFocus();
 }
 
-void TfrmGrid::SMFOpenClick() {
+void EditorWindow::SMFOpenClick() {
   if (!player_.RunOpenCommand()) return;
   const bool hadColumns = score_.ColumnCount > 0;
   ShowEditor(ctx_, ShowSender::Open);
@@ -716,7 +716,7 @@ void TfrmGrid::SMFOpenClick() {
   grid_->setFocus();
 }
 
-void TfrmGrid::SMFSaveClick() {
+void EditorWindow::SMFSaveClick() {
   if (SaveWritesInPlace(score_.FileName)) {
     WriteWith(SaveWriter::Mbt);
     return;
@@ -724,7 +724,7 @@ void TfrmGrid::SMFSaveClick() {
   SMFSaveAsClick();
 }
 
-void TfrmGrid::SMFSaveAsClick() {
+void EditorWindow::SMFSaveAsClick() {
   std::optional<std::pair<std::string, int>> chosen;
   if (saveDialog) {
     chosen = saveDialog(score_.FileName);
@@ -739,7 +739,7 @@ void TfrmGrid::SMFSaveAsClick() {
   WriteWith(WriterForSaveAs(chosen->second, score_.FileName, score_.MaxSlot));
 }
 
-void TfrmGrid::WriteWith(SaveWriter writer) {
+void EditorWindow::WriteWith(SaveWriter writer) {
   // The writers' message boxes put the normal cursor back themselves.
   QApplication::setOverrideCursor(Qt::WaitCursor);
   struct NormalCursorAfter {
@@ -762,7 +762,7 @@ void TfrmGrid::WriteWith(SaveWriter writer) {
   }
 }
 
-void TfrmGrid::SMFExitClick() {
+void EditorWindow::SMFExitClick() {
   if (score_.Modified && !messages_.AskOkCancel(kClearQuestion)) return;
   score_.Modified = false;
   exiting_ = true;
@@ -770,7 +770,7 @@ void TfrmGrid::SMFExitClick() {
   player_.ExitApplication();
 }
 
-void TfrmGrid::tbUndoClick() {
+void EditorWindow::tbUndoClick() {
   QApplication::setOverrideCursor(Qt::WaitCursor);
   const SnapshotKind k = UndoStep(ctx_);
   QApplication::restoreOverrideCursor();
@@ -778,7 +778,7 @@ void TfrmGrid::tbUndoClick() {
   UpdateUndoRedo();
 }
 
-void TfrmGrid::tbRedoClick() {
+void EditorWindow::tbRedoClick() {
   QApplication::setOverrideCursor(Qt::WaitCursor);
   const SnapshotKind k = RedoStep(ctx_);
   QApplication::restoreOverrideCursor();
@@ -786,7 +786,7 @@ void TfrmGrid::tbRedoClick() {
   UpdateUndoRedo();
 }
 
-void TfrmGrid::SMECopyClick() {
+void EditorWindow::SMECopyClick() {
   ReadSelectionFromView();
   CopySelection(ctx_);
   UpdatePaste();
@@ -794,7 +794,7 @@ void TfrmGrid::SMECopyClick() {
   grid_->setFocus();
 }
 
-void TfrmGrid::SMEPastClick() {
+void EditorWindow::SMEPastClick() {
   if (session_.clipboard.empty()) return;
   state_.current = NoteGridModel::CellOf(grid_->currentIndex());
   Paste(ctx_);
@@ -803,8 +803,8 @@ void TfrmGrid::SMEPastClick() {
   grid_->setFocus();
 }
 
-void TfrmGrid::SMEInfoClick() {
-  TfrmDialog dlg(this);
+void EditorWindow::SMEInfoClick() {
+  SongInfoDialog dlg(this);
   dlg.FormShow(SongInfoFromScore(score_));
   dlg.onOk = [this](const SongInfoFields& f) { return ApplySongInfo(ctx_, f); };
   if (dlg.exec() == QDialog::Accepted) {
@@ -814,7 +814,7 @@ void TfrmGrid::SMEInfoClick() {
   grid_->setFocus();
 }
 
-void TfrmGrid::rdoSFClick(bool flats) {
+void EditorWindow::rdoSFClick(bool flats) {
   if (flats == state_.flatDisplay) return;
   state_.flatDisplay = flats;
   model_->HeadersChanged();
@@ -822,22 +822,22 @@ void TfrmGrid::rdoSFClick(bool flats) {
   grid_->setFocus();
 }
 
-void TfrmGrid::SMHExpClick() { player_.ShowHelp(); }
-void TfrmGrid::SMHVerClick() { player_.ShowAbout(); }
+void EditorWindow::SMHExpClick() { player_.ShowHelp(); }
+void EditorWindow::SMHVerClick() { player_.ShowAbout(); }
 
-std::string TfrmGrid::RunPrompt(const PromptRequest& request, const PromptOk& onOk) {
+std::string EditorWindow::RunPrompt(const PromptRequest& request, const PromptOk& onOk) {
   // The normal cursor while the box asks; the hourglass of the operation
   // comes back when it closes.
   int hourglasses = 0;
   for (; QApplication::overrideCursor(); ++hourglasses) QApplication::restoreOverrideCursor();
-  TfrmIOBox box(request, onOk, this);
+  PromptDialog box(request, onOk, this);
   if (request.mode == PromptMode::Test) PlaceTestPlayBox(box);
   box.exec();
   for (int i = 0; i < hourglasses; ++i) QApplication::setOverrideCursor(Qt::WaitCursor);
   return box.Result();
 }
 
-void TfrmGrid::PlaceTestPlayBox(QWidget& box) const {
+void EditorWindow::PlaceTestPlayBox(QWidget& box) const {
   // Test play keeps the playing row among the first eleven visible rows;
   // the box goes below them, over the grid, or beside the window when the
   // grid is too short.
@@ -859,6 +859,6 @@ void TfrmGrid::PlaceTestPlayBox(QWidget& box) const {
   box.move(at);
 }
 
-void TfrmGrid::ProcessEvents() { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); }
+void EditorWindow::ProcessEvents() { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); }
 
 }  // namespace poronka::ui

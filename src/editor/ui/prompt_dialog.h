@@ -1,4 +1,4 @@
-// TfrmIOBox: the prompt box in its modes ColAdd (a new pitch name), NotMov
+// PromptDialog: the prompt box in its modes ColAdd (a new pitch name), NotMov
 // (a transposition amount), Test (test play running) and Phrajt (a bar
 // length change). The caller's PromptOk decides whether OK closes it.
 #pragma once
@@ -14,10 +14,10 @@ class QPushButton;
 
 namespace poronka::ui {
 
-class TfrmIOBox : public QDialog {
+class PromptDialog : public QDialog {
   Q_OBJECT
  public:
-  TfrmIOBox(const editor::PromptRequest& request, editor::PromptOk onOk, QWidget* parent = nullptr);
+  PromptDialog(const editor::PromptRequest& request, editor::PromptOk onOk, QWidget* parent = nullptr);
 
   void ButOKClick();
   void ButCancelClick();

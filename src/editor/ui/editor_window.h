@@ -1,4 +1,4 @@
-// TfrmGrid: the score editor window. The grid GrdNote is a model/view table
+// EditorWindow: the score editor window. The grid GrdNote is a model/view table
 // over the shared Score (only visible cells are drawn); every change goes
 // through the editor operations of editor/editor_ops.h and the view is told
 // what to redraw.
@@ -29,7 +29,7 @@ namespace poronka::ui {
 class EditorPlayer {
  public:
   virtual ~EditorPlayer() = default;
-  // mnuOpenClick: lets the user choose a file and loads it into the shared
+  // openSong: lets the user choose a file and loads it into the shared
   // score. Returns false when nothing was opened.
   virtual bool RunOpenCommand() = 0;
   // PrepareSong with mode 0 (full preparation, does not start playing).
@@ -50,8 +50,8 @@ class EditorPlayer {
   virtual void ShowPlayer() = 0;
   // Closes the player window, which ends the application.
   virtual void ExitApplication() = 0;
-  virtual void ShowHelp() = 0;   // mnuExprClick
-  virtual void ShowAbout() = 0;  // mnuVersionClick
+  virtual void ShowHelp() = 0;   // showHelp
+  virtual void ShowAbout() = 0;  // showAbout
   // The timer minimum period (ms) for test play.
   virtual int TimerMinPeriod() const { return 4; }
 };
@@ -94,13 +94,13 @@ class NoteGridModel : public QAbstractTableModel {
   int cols_ = 0;
 };
 
-class TfrmGrid : public QMainWindow, private editor::EditorHost {
+class EditorWindow : public QMainWindow, private editor::EditorHost {
   Q_OBJECT
  public:
   // `messages` nullptr: message boxes over this window.
-  TfrmGrid(Score& score, editor::EditorSession& session, const SoundSettings& settings,
+  EditorWindow(Score& score, editor::EditorSession& session, const SoundSettings& settings,
            Messages* messages, EditorPlayer& player, QWidget* parent = nullptr);
-  ~TfrmGrid() override;
+  ~EditorWindow() override;
 
   // Handlers named after their controls.
   void SMFNewClick();

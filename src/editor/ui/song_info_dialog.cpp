@@ -1,4 +1,4 @@
-#include "editor/ui/song_dialog.h"
+#include "editor/ui/song_info_dialog.h"
 
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -37,7 +37,7 @@ QString QtInputMask(const std::string& mask) {
   return out + ";" + QString::fromStdString(blank.empty() ? "_" : blank);
 }
 
-TfrmDialog::TfrmDialog(QWidget* parent) : QDialog(parent) {
+SongInfoDialog::SongInfoDialog(QWidget* parent) : QDialog(parent) {
   setObjectName("frmDialog");
   setWindowTitle(Q("曲名等の設定"));
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
@@ -87,7 +87,7 @@ TfrmDialog::TfrmDialog(QWidget* parent) : QDialog(parent) {
   setFixedSize(sizeHint().expandedTo(QSize(380, 330)));
 }
 
-void TfrmDialog::FormShow(const SongInfoFields& f) {
+void SongInfoDialog::FormShow(const SongInfoFields& f) {
   txtTitle->setPlainText(QString::fromStdString(f.title).replace("\r\n", "\n"));
   txtSpeed->setText(QString::fromStdString(f.speed));
   txtPhrlen->setText(QString::fromStdString(f.phrlen));
@@ -95,7 +95,7 @@ void TfrmDialog::FormShow(const SongInfoFields& f) {
   txtBRC->setText(QString::fromStdString(f.brc));
 }
 
-SongInfoFields TfrmDialog::Fields() const {
+SongInfoFields SongInfoDialog::Fields() const {
   SongInfoFields f;
   f.speed = txtSpeed->text().toStdString();
   f.phrlen = txtPhrlen->text().toStdString();
@@ -105,7 +105,7 @@ SongInfoFields TfrmDialog::Fields() const {
   return f;
 }
 
-void TfrmDialog::OKButtonClick() {
+void SongInfoDialog::OKButtonClick() {
   const SongInfoField bad = onOk ? onOk(Fields()) : SongInfoField::None;
   switch (bad) {
     case SongInfoField::None: accept(); return;

@@ -1,4 +1,4 @@
-// TfrmDialog: the song information dialog (title, speed, rows per bar, note
+// SongInfoDialog: the song information dialog (title, speed, rows per bar, note
 // value, pre-count rows). The checks and their effects are ApplySongInfo's.
 #pragma once
 
@@ -16,10 +16,10 @@ namespace poronka::ui {
 // Qt input mask of a masked-edit mask such as "9999;1;_" or "0C;1;_".
 QString QtInputMask(const std::string& mask);
 
-class TfrmDialog : public QDialog {
+class SongInfoDialog : public QDialog {
   Q_OBJECT
  public:
-  explicit TfrmDialog(QWidget* parent = nullptr);
+  explicit SongInfoDialog(QWidget* parent = nullptr);
 
   // Fills the fields.
   void FormShow(const editor::SongInfoFields& f);
