@@ -108,7 +108,7 @@ void BM_PrepareSong100kRows(benchmark::State& state) {
   ManualTimer timer;
   NullPlayerDisplay display;
   PlaybackEngine engine(s, settings, devices, timer, display, msgs);
-  for (auto _ : state) engine.PrepareSong(0);
+  for (auto _ : state) engine.PrepareSong(Preparation::Full);
   state.counters["roll_px"] = engine.Roll().height;
 }
 BENCHMARK(BM_PrepareSong100kRows)->Unit(benchmark::kMillisecond);

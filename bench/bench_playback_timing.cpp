@@ -93,11 +93,11 @@ void BM_TimerLateness(benchmark::State& state) {
     devices.OpenDevice(0);
     NullPlayerDisplay display;
     PlaybackEngine engine(score, settings, devices, t, display, msgs);
-    engine.PrepareSong(0);
-    engine.StartClick();
+    engine.PrepareSong(Preparation::Full);
+    engine.Start();
     bareThread.join();
     while (count < ticks) std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    engine.StopClick();
+    engine.Stop();
     stopBusy = true;
     busy.join();
     state.counters["midi_messages"] = static_cast<double>(system.log.Sent().size());

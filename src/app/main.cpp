@@ -145,7 +145,7 @@ int main(int argc, char** argv) {
   attachments.mediaCurrentTrack = [&media] { return media.Session().CurrentTrack(); };
   attachments.mediaStepTrack = [&media](int delta) { media.Session().StepTrack(delta); };
   attachments.mediaPosiBarChange = [&media](int position, bool left) {
-    media.Session().PosiBarChange(position, left);
+    media.Session().MoveToPosition(position, left);
   };
   player.Attach(std::move(attachments));
   // A playlist named on the command line.

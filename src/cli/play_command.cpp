@@ -32,8 +32,8 @@ void OnInterrupt(int) { g_interrupted = true; }
 class TerminalDisplay : public NullPlayerDisplay {
  public:
   void SetLabel(PlayerLabel label, const std::string& text) override {
-    if (label == PlayerLabel::Curent) bar_ = Number(text);
-    if (label == PlayerLabel::Beet) beat_ = Number(text);
+    if (label == PlayerLabel::Current) bar_ = Number(text);
+    if (label == PlayerLabel::Beat) beat_ = Number(text);
   }
   int bar() const { return bar_; }
   int beat() const { return beat_; }
@@ -74,7 +74,7 @@ int RunPlay(const std::vector<std::string>& args, std::ostream& out, std::ostrea
   TerminalDisplay display;
   PlaybackEngine engine(score, settings, devices, timer, display, msgs);
   engine.state.TimerMinPeriod = ComputeTimerMinPeriod(TimeGetDevCaps());
-  engine.PrepareSong(0);
+  engine.PrepareSong(Preparation::Full);
   engine.state.Transpose = keyShift * 256;
 
   g_interrupted = false;
@@ -91,7 +91,7 @@ int RunPlay(const std::vector<std::string>& args, std::ostream& out, std::ostrea
   const int64_t limitMs =
       o.rows ? static_cast<int64_t>(*o.rows) * score.HalfPeriod * 2 + score.HalfPeriod : -1;
   const int totalBars = PlayerBarTotal(score.RowCount, score.PreRows, score.RowsPerBar);
-  engine.StartClick();
+  engine.Start();
   while (!g_interrupted) {
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
     const int64_t elapsed =
@@ -105,7 +105,7 @@ int RunPlay(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     out.flush();
     if (limitMs >= 0 && elapsed >= limitMs) break;
   }
-  engine.StopClick();
+  engine.Stop();
   devices.CloseDevice();
   out << "\n";
   sigaction(SIGINT, &oldInt, nullptr);

@@ -157,7 +157,7 @@ struct Clipboard {
 // Kept beside the Score for the whole run (outlives the editor window).
 struct EditorSession {
   Clipboard clipboard;
-  // The player must run PrepareSong(0) before playing again.
+  // The player must prepare the song afresh before playing again.
   bool NeedsPrepare = false;
 };
 

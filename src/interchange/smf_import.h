@@ -67,7 +67,7 @@ class SmfImportHooks : public LoadHooks {
   virtual void ApplyKeyShift(int /*semitones*/) {}
 };
 
-// Window-free part of PrepareSong(0): MaxSlot from the rows (0 for a song
+// Window-free part of the full preparation: MaxSlot from the rows (0 for a song
 // without notes), row 0, the timer minimum and Bpm.
 void PrepareSongCore(Score& s, int timerMinPeriod, Messages& msgs);
 

@@ -10,7 +10,6 @@ namespace poronka {
 
 const char* const kMediaDataErrorMessage = "データにエラーがありました";
 const char* const kMediaPlayerErrorMessage = "メディアプレーヤーのエラーです";
-const char* const kApplicationTitleSuffix = ">ポロンカ";
 
 namespace {
 
@@ -141,13 +140,14 @@ void MediaSession::OpenMedia(const std::string& positionText) {
   }
   // 15. Controls.
   display_.SetWaitCursor(false);
-  for (PlayerControl c : {PlayerControl::Start, PlayerControl::PosiBar, PlayerControl::Bfor, PlayerControl::Next})
+  PublishStatus(state_, display_, {state_.Status.transport, Content::Media, false});
+  for (PlayerControl c : {PlayerControl::PositionBar, PlayerControl::Previous, PlayerControl::Next})
     display_.SetEnabled(c, true);
-  for (PlayerControl c : {PlayerControl::BpmPlus, PlayerControl::BpmMinus, PlayerControl::Fwrd, PlayerControl::Rwnd,
-                          PlayerControl::Label3, PlayerControl::Label4, PlayerControl::LblSound,
-                          PlayerControl::LblPich, PlayerControl::LblBpm})
+  for (PlayerControl c : {PlayerControl::Faster, PlayerControl::Slower, PlayerControl::FastForward, PlayerControl::Rewind,
+                          PlayerControl::KeyCaption, PlayerControl::ToneCaption, PlayerControl::ToneName,
+                          PlayerControl::KeyShift, PlayerControl::Tempo})
     display_.SetEnabled(c, false);
-  display_.SetVisible(PlayerControl::LblBeet, false);
+  display_.SetVisible(PlayerControl::Beat, false);
   if (host_.PlayerVisible()) display_.FocusStart();
 }
 
@@ -165,7 +165,7 @@ void MediaSession::PlayerNotify(MediaNotifyValue value) {
         player_.Stop();
         const int current = playlist_.CurrentEntry();
         const int next = current >= count - 1 ? 0 : current + 1;
-        display_.SignalEndOfSong(std::to_string(next));
+        display_.SongEnded(next);
       }
     } else {
       player_.Play();
@@ -175,16 +175,16 @@ void MediaSession::PlayerNotify(MediaNotifyValue value) {
   }
 }
 
-void MediaSession::PosiBarChange(int position, bool leftButtonDown) {
-  const PlayerMode mode = host_.Mode();
-  if (position == state_.PositionValue || mode == PlayerMode::Stopped) return;
-  const bool playing = mode == PlayerMode::Playing;
+void MediaSession::MoveToPosition(int position, bool leftButtonDown) {
+  const Transport transport = state_.Status.transport;
+  if (position == state_.PositionValue || transport == Transport::Stopped) return;
+  const bool playing = transport == Transport::Playing;
   if (playing && leftButtonDown) {
     state_.Dragging = true;
     return;
   }
   const int64_t secs = RoundEven(position * lengthSeconds_ / 1000.0);
-  display_.SetLabel(PlayerLabel::Curent, std::to_string(secs));
+  display_.SetLabel(PlayerLabel::Current, std::to_string(secs));
   try {
     if (tracks_ <= 1) {
       player_.SetPosition(RoundEven(position * lengthSeconds_));
@@ -217,7 +217,7 @@ void MediaSession::PositionTick() {
   if (!state_.TickGate) return;
   state_.TickGate = false;
   if (state_.Dragging && !host_.LeftButtonDown()) {
-    PosiBarChange(host_.PositionBar(), false);
+    MoveToPosition(host_.PositionBar(), false);
     state_.Dragging = false;
   }
   try {
@@ -245,7 +245,7 @@ void MediaSession::PositionTick() {
     value = std::max<int64_t>(1, std::min<int64_t>(value, kPositionMax));
     state_.PositionValue = static_cast<int32_t>(value);
     if (!state_.Dragging) display_.SetPosition(static_cast<int>(value));
-    display_.SetLabel(PlayerLabel::Curent, std::to_string(seconds));
+    display_.SetLabel(PlayerLabel::Current, std::to_string(seconds));
   } catch (const MediaError&) {
   }
   state_.TickGate = true;

@@ -8,6 +8,7 @@
 
 #include <string>
 
+#include "core/app_texts.h"
 #include "core/messages.h"
 #include "library/media_player.h"
 #include "library/navigation.h"
@@ -20,7 +21,6 @@ namespace poronka {
 
 extern const char* const kMediaDataErrorMessage;    // "データにエラーがありました"
 extern const char* const kMediaPlayerErrorMessage;  // "メディアプレーヤーのエラーです"
-extern const char* const kApplicationTitleSuffix;   // ">ポロンカ"
 
 // "n:ss" for a length in milliseconds.
 std::string MediaLengthText(int64_t milliseconds);
@@ -35,11 +35,10 @@ class MediaHost {
   // Clears the roll and comb (nothing of a score is shown for media).
   virtual void ClearNoteDisplay() = 0;
   virtual bool PlayerVisible() const = 0;
-  virtual PlayerMode Mode() const = 0;
   virtual bool LeftButtonDown() const = 0;
-  // PosiBar.Position.
+  // The position bar's value.
   virtual int PositionBar() const = 0;
-  // MTimer, the 100 ms position display timer (calls PositionTick).
+  // The 100 ms position display timer (calls PositionTick).
   virtual void StartPositionTimer() = 0;
   virtual void StopPositionTimer() = 0;
   // The MIDI menu's check marks changed.
@@ -57,10 +56,10 @@ class MediaSession : public MediaTransport {
   // 1-based playlist position shown in front of the caption.
   void OpenMedia(const std::string& positionText);
 
-  // MPlayerNotify.
+  // The media player reports the end of playing (or a failure).
   void PlayerNotify(MediaNotifyValue value);
-  // PosiBarChange while MediaActive is set.
-  void PosiBarChange(int position, bool leftButtonDown);
+  // MoveToPosition while MediaActive is set.
+  void MoveToPosition(int position, bool leftButtonDown);
   // The position display (every 100 ms while media plays).
   void PositionTick();
 

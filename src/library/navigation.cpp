@@ -10,7 +10,6 @@ const char* const kReplaceDataQuestion = "作成されたデータをメモリ�
 const char* const kCloseDataQuestion = "作成されたデータをメモリからクリアします。\rよろしいですか？";
 const char* const kPlaylistInOpenDialogMessage = "リストファイルはプレイリストで開いてください。";
 const char* const kPlaylistDroppedMessage = "リストファイルはプレイリストにドロッブして下さい。";
-const char* const kDataErrorTitle = "データ・エラー";
 
 FileKind KindOfFile(const std::string& path) {
   const std::string ext = UpperExtension(path);
@@ -51,15 +50,6 @@ std::string TitleWithTrack(const std::string& title, int track) {
   return head + kOpen + std::to_string(track) + "トラック）";
 }
 
-std::optional<int> ParseEntryIndex(const std::string& text) {
-  int n = 0;
-  const char* b = text.data();
-  const char* e = b + text.size();
-  auto [p, ec] = std::from_chars(b, e, n);
-  if (ec != std::errc() || p != e || n < 0) return std::nullopt;
-  return n;
-}
-
 // Counts the calls into Navigation; when the outermost one ends, the
 // requests that waited for its load run in the order they came.
 class Navigation::Operation {
@@ -95,7 +85,7 @@ void Navigation::Load(FileKind kind, const std::string& positionText) {
   host_.LoadSong(kind, positionText);
 }
 
-bool Navigation::Loaded() const { return host_.TitleText() != kDataErrorTitle; }
+bool Navigation::Loaded() const { return host_.Status().content != Content::DataError; }
 
 bool Navigation::ConfirmReplace(const std::string& path) {
   if (!QuestionApplies(KindOfFile(path), host_.Modified(), host_.NoMidConversion())) return true;
@@ -127,7 +117,7 @@ void Navigation::DropFiles(const std::vector<std::string>& paths) {
   Operation operation(*this);
   if (paths.empty()) return;
   bool wasRunning = false;
-  if (host_.Mode() != PlayerMode::Stopped) {
+  if (host_.Status().transport != Transport::Stopped) {
     host_.StopPlayback();
     wasRunning = true;
   }
@@ -170,7 +160,7 @@ void Navigation::OpenHandedOverFile(const std::string& path) {
     return;
   }
   if (!ConfirmReplace(path)) return;
-  if (host_.Mode() != PlayerMode::Stopped) host_.StopPlayback();
+  if (host_.Status().transport != Transport::Stopped) host_.StopPlayback();
   OpenCommandLineFile(path);
 }
 
@@ -192,13 +182,13 @@ void Navigation::PlayEntry(int n) {
   const std::string path = host_.PlaylistPath(n);
   host_.SetFileName(path);
   const std::string position = std::to_string(n + 1);
-  if (host_.Mode() == PlayerMode::Playing) {
+  if (host_.Status().transport == Transport::Playing) {
     host_.StopPlayback();
     Load(KindOfFile(path), position);
-    if (host_.StartEnabled() && Loaded()) host_.StartPlayback();
+    if (CommandsFor(host_.Status()).start && Loaded()) host_.StartPlayback();
   } else {
     Load(KindOfFile(path), position);
-    if (host_.PauseEnabled() && Loaded()) host_.StartPlayback();
+    if (CommandsFor(host_.Status()).pause && Loaded()) host_.StartPlayback();
   }
 }
 
@@ -208,7 +198,7 @@ bool Navigation::StepDiscTrack(int delta) {
   const int track = host_.MediaCurrentTrack();
   if (delta > 0 ? track >= tracks : track <= 1) return false;
   host_.MediaStepTrack(delta);
-  if (host_.Mode() == PlayerMode::Playing) return true;
+  if (host_.Status().transport == Transport::Playing) return true;
   host_.SetTitleText(TitleWithTrack(host_.TitleText(), host_.MediaCurrentTrack()));
   return true;
 }
@@ -235,28 +225,21 @@ void Navigation::Previous() {
   PlayEntry(*n);
 }
 
-void Navigation::SignalChanged(const std::string& text) {
-  if (WaitForLoad([this, text] { SignalChanged(text); })) return;
+void Navigation::SongEnded(int nextEntry) {
+  if (WaitForLoad([this, nextEntry] { SongEnded(nextEntry); })) return;
   Operation operation(*this);
-  if (text.empty()) return;
-  if (host_.Mode() == PlayerMode::Playing) host_.StopPlayback();
+  if (host_.Status().transport == Transport::Playing) host_.StopPlayback();
   const int count = host_.PlaylistCount();
-  auto parsed = ParseEntryIndex(text);
-  if (count <= 0) {
-    // The playlist was emptied after the signal was sent: nothing to move to.
-    host_.ClearSignalText();
-    return;
-  }
-  // An index past the end (entries deleted meanwhile) starts the list again.
-  const int n = parsed && *parsed < count ? *parsed : 0;
+  // The playlist was emptied after the song ended: nothing to move to.
+  if (count <= 0) return;
+  // An entry past the end (entries deleted meanwhile) starts the list again.
+  const int n = nextEntry >= 0 && nextEntry < count ? nextEntry : 0;
   if (!ConfirmReplace(host_.PlaylistPath(n))) {
-    if (!host_.PauseEnabled()) host_.StartPlayback();
-    host_.ClearSignalText();
+    if (!CommandsFor(host_.Status()).pause) host_.StartPlayback();
     return;
   }
   host_.MoveCurrentMarker(n);
-  if (host_.StartEnabled() && Loaded()) host_.EnableNextTimer();
-  host_.ClearSignalText();
+  if (CommandsFor(host_.Status()).start && Loaded()) host_.EnableNextTimer();
 }
 
 void Navigation::NextTimerFired() {
@@ -268,7 +251,7 @@ void Navigation::NextTimerFired() {
   const std::string path = host_.PlaylistPath(n);
   host_.SetFileName(path);
   Load(KindOfFile(path), std::to_string(n + 1));
-  if (host_.StartEnabled() && Loaded()) host_.StartPlayback();
+  if (CommandsFor(host_.Status()).start && Loaded()) host_.StartPlayback();
 }
 
 }  // namespace poronka

@@ -1,9 +1,9 @@
 // Opening songs and walking the playlist: which loader takes a path, when the
 // player asks before unsaved work is replaced, the open dialog, drops, the
-// command line, previous/next, and the end-of-song hand-over (txtChk) with
-// its delayed load (NxTim). The player window supplies its state and
-// actions through NavigationHost; everything here runs on the user-interface
-// thread.
+// command line, previous/next, and the end of a song with the half-second
+// pause before the next playlist entry loads. The player window supplies
+// its status and actions through NavigationHost; everything here runs on
+// the user-interface thread.
 #pragma once
 
 #include <deque>
@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "core/messages.h"
+#include "playback/player_status.h"
 
 namespace poronka {
 
@@ -28,8 +29,6 @@ extern const char* const kCloseDataQuestion;
 // Playlist files chosen in the open dialog or dropped on the player.
 extern const char* const kPlaylistInOpenDialogMessage;
 extern const char* const kPlaylistDroppedMessage;
-// The player title after a failed load.
-extern const char* const kDataErrorTitle;
 
 // True when loading a file of `kind` would replace unsaved work: a score
 // file, or a MIDI file that is converted into a score.
@@ -45,16 +44,11 @@ std::optional<int> PreviousEntryIndex(int count, int current);
 // (appended when there is no "（").
 std::string TitleWithTrack(const std::string& title, int track);
 
-// Parses the end-of-song text: a decimal entry index, or nothing.
-std::optional<int> ParseEntryIndex(const std::string& text);
-
 // The first command-line argument: nothing, a playlist (".PKL" or ".MBL",
 // without regard to case, as the desktop hands both to the player) or a song
 // of any kind.
 enum class StartArgument { None, Song, Playlist };
 StartArgument ClassifyStartArgument(const std::string& arg);
-
-enum class PlayerMode { Stopped, Paused, Playing };
 
 // What navigation needs of the player window, the score, the settings and
 // the playlist.
@@ -67,27 +61,24 @@ class NavigationHost {
   virtual bool NoMidConversion() const = 0;
   virtual void SetFileName(const std::string& path) = 0;
 
-  // Playing: the MIDI menu is disabled; paused: the File menu is disabled
-  // but the MIDI menu is not; stopped: the File menu is enabled.
-  virtual PlayerMode Mode() const = 0;
-  virtual bool StartEnabled() const = 0;
-  virtual bool PauseEnabled() const = 0;
+  // The engine's status.
+  virtual PlayerStatus Status() const = 0;
   virtual void StopPlayback() = 0;
   // Starts the loaded song from its beginning.
   virtual void StartPlayback() = 0;
   // Hands FileName to the loader of `kind`. positionText is empty or the
   // 1-based playlist position.
   virtual void LoadSong(FileKind kind, const std::string& positionText) = 0;
+  // The title label (a disc's track number goes into it).
   virtual std::string TitleText() const = 0;
   virtual void SetTitleText(const std::string& text) = 0;
   virtual void SetHoldSong(bool on) = 0;
   virtual void Repaint() {}
 
-  // NxTim, the half-second one-shot timer.
+  // The half-second one-shot timer before the next entry loads
+  // (NextTimerFired).
   virtual void EnableNextTimer() = 0;
   virtual void DisableNextTimer() = 0;
-  // Empties txtChk.
-  virtual void ClearSignalText() = 0;
 
   // The playlist.
   virtual int PlaylistCount() const = 0;
@@ -132,12 +123,12 @@ class Navigation {
   // The previous/next song buttons.
   void Next();
   void Previous();
-  // txtChk's change handler.
-  void SignalChanged(const std::string& text);
-  // NxTim's tick.
+  // The song ended and the playlist moves on to entry `nextEntry`.
+  void SongEnded(int nextEntry);
+  // The half-second timer after SongEnded ran out.
   void NextTimerFired();
 
-  // The loader returned and the title does not report a data error.
+  // The last load did not end in the data-error state.
   bool Loaded() const;
   // Asks the question when it applies to `path`, with HoldSong set while it
   // is on screen. true: go on.

@@ -139,7 +139,7 @@ std::optional<std::string> DisplayNameOf(const std::string& path, const TitleRea
 Playlist::Playlist(PlaylistState& state, Messages& msgs, PlaylistHost& host)
     : state_(state), msgs_(msgs), host_(host) {}
 
-bool Playlist::DataError() const { return host_.TitleText() == kDataErrorTitle; }
+bool Playlist::DataError() const { return host_.DataError(); }
 
 bool Playlist::AddFile(const std::string& path, bool errorFlag) {
   // A folder is no song, whatever its name.

@@ -65,8 +65,8 @@ class PlaylistHost {
   virtual void SetFileName(const std::string& path) = 0;
   virtual bool Modified() const = 0;
   virtual bool NoMidConversion() const = 0;
-  // The player's title label (lblTitle); "データ・エラー" after a failed load.
-  virtual std::string TitleText() const = 0;
+  // The last load failed (the player shows the data-error state).
+  virtual bool DataError() const = 0;
   virtual void SetHoldSong(bool on) = 0;
   // Navigation: load the first entry (marks it, loads without starting) and
   // play entry n after the marker has moved to it.

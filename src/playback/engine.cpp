@@ -1,5 +1,7 @@
 #include "playback/engine.h"
 
+#include "core/app_texts.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -11,9 +13,7 @@ const char* const kBpmSuffix = " 拍/分";
 
 namespace {
 
-const char* const kDataErrorTitle = "データ・エラー";
 const char* const kNoTitle = "NO_Title";
-const char* const kAppTitleSuffix = ">ポロンカ";
 
 // Nearest integer, ties to even.
 int Round(double v) {
@@ -137,13 +137,21 @@ Rgb24Image PlaybackEngine::CombSnapshot() const {
 
 void PlaybackEngine::Send(int status, int data1, int data2) { devices_.Out().ShortMsg(status, data1, data2); }
 
+// ---- status ----------------------------------------------------------------------------
+
+void PublishStatus(PlayerState& state, PlayerDisplay& display, const PlayerStatus& status) {
+  if (state.Status == status) return;
+  state.Status = status;
+  display.ShowStatus(status);
+}
+
 // ---- preparation -------------------------------------------------------------------------
 
-void PlaybackEngine::PrepareSong(int mode) { PrepareSong(mode, msgs_); }
+void PlaybackEngine::PrepareSong(Preparation step) { PrepareSong(step, msgs_); }
 
-void PlaybackEngine::PrepareSong(int mode, Messages& msgs) {
+void PlaybackEngine::PrepareSong(Preparation step, Messages& msgs) {
   Score& s = score_;
-  if (mode == 0 || mode == 1) {
+  if (step != Preparation::Finish) {
     display_.SetWaitCursor(true);
     state.Dragging = false;  // a new song: no drag of the last one holds it
     if (state.MediaActive) {
@@ -151,13 +159,13 @@ void PlaybackEngine::PrepareSong(int mode, Messages& msgs) {
       state.MediaActive = false;
     }
   }
-  if (mode != 2) {  // the finishing keeps the roll that the loader drew on
+  if (step != Preparation::Finish) {  // the finishing keeps the roll that the loader drew on
     geometry_ = ComputeRollGeometry(ppi_, s.RowCount, s.ColumnCount);
     roll_.Reset(geometry_.RollWidth, geometry_.RollHeight, rollBackground_);
   }
-  if (mode == 1) return;
+  if (step == Preparation::Layout) return;
 
-  if (mode == 0) {
+  if (step == Preparation::Full) {
     // As the MBT reader leaves it: -1 for a song without notes, so that no
     // channel is set up at Start or Stop.
     s.MaxSlot = -1;
@@ -184,13 +192,13 @@ void PlaybackEngine::PrepareSong(int mode, Messages& msgs) {
 
   std::string caption = s.Title.substr(0, s.Title.find('\r'));
   if (caption.empty() || caption == kNoTitle) caption = BaseNameOf(s.FileName);
-  display_.SetCaptions(caption, caption + kAppTitleSuffix);
+  display_.SetCaptions(caption, caption + kApplicationTitleSuffix);
   display_.SetLabel(PlayerLabel::Title, s.Title);
 
   display_.SetLabel(PlayerLabel::Total, "/" + std::to_string(PlayerBarTotal(s.RowCount, s.PreRows, s.RowsPerBar)));
-  display_.SetLabel(PlayerLabel::Curent, "/ 0");
-  display_.SetLabel(PlayerLabel::Beet, "0");
-  display_.SetLabel(PlayerLabel::Pich, "0");
+  display_.SetLabel(PlayerLabel::Current, "/ 0");
+  display_.SetLabel(PlayerLabel::Beat, "0");
+  display_.SetLabel(PlayerLabel::Pitch, "0");
   state.Transpose = 0;
   settings_.KeyShift = 0;
   settings_.PendingKeyShift = 0;
@@ -198,13 +206,14 @@ void PlaybackEngine::PrepareSong(int mode, Messages& msgs) {
 
   state.RowsPerPosition = static_cast<float>(s.RowCount) / 1000.0f;
 
-  for (PlayerControl c : {PlayerControl::Start, PlayerControl::PosiBar, PlayerControl::BpmPlus,
-                          PlayerControl::BpmMinus, PlayerControl::Fwrd, PlayerControl::Bfor,
-                          PlayerControl::Next, PlayerControl::Rwnd})
+  PublishStatus(state, display_, {state.Status.transport, Content::Song, false});
+  for (PlayerControl c : {PlayerControl::PositionBar, PlayerControl::Faster,
+                          PlayerControl::Slower, PlayerControl::FastForward, PlayerControl::Previous,
+                          PlayerControl::Next, PlayerControl::Rewind})
     display_.SetEnabled(c, true);
-  display_.SetVisible(PlayerControl::LblBeet, true);
-  for (PlayerControl c : {PlayerControl::Label3, PlayerControl::Label4, PlayerControl::LblSound,
-                          PlayerControl::LblPich, PlayerControl::LblBpm})
+  display_.SetVisible(PlayerControl::Beat, true);
+  for (PlayerControl c : {PlayerControl::KeyCaption, PlayerControl::ToneCaption, PlayerControl::ToneName,
+                          PlayerControl::KeyShift, PlayerControl::Tempo})
     display_.SetEnabled(c, true);
   display_.SetWaitCursor(false);
 }
@@ -274,8 +283,8 @@ void PlaybackEngine::ClearRowHighlight() {
 
 void PlaybackEngine::ShowBarBeat(int32_t row) {
   BarBeat bb = PlayerBarBeat(row, score_.PreRows, score_.RowsPerBar);
-  display_.SetLabel(PlayerLabel::Curent, "/" + std::to_string(bb.bar));
-  display_.SetLabel(PlayerLabel::Beet, std::to_string(bb.beat));
+  display_.SetLabel(PlayerLabel::Current, "/" + std::to_string(bb.bar));
+  display_.SetLabel(PlayerLabel::Beat, std::to_string(bb.beat));
 }
 
 // ---- start, stop, pause --------------------------------------------------------------------
@@ -325,13 +334,18 @@ void PlaybackEngine::SendDefaultTone(bool always) {
   }
 }
 
-void PlaybackEngine::StartClick(bool fromPause) {
-  for (PlayerControl c : {PlayerControl::MenuFile, PlayerControl::MenuMidi, PlayerControl::MenuSet,
-                          PlayerControl::MenuGrid, PlayerControl::Start})
-    display_.SetEnabled(c, false);
+void PlaybackEngine::Start() { Play(false); }
+void PlaybackEngine::Resume() { Play(true); }
+
+void PlaybackEngine::SetTransport(Transport t) {
+  PlayerStatus status = state.Status;
+  status.transport = t;
+  PublishStatus(state, display_, status);
+}
+
+void PlaybackEngine::Play(bool fromPause) {
+  SetTransport(Transport::Playing);
   display_.SetPauseCaption(kPauseCaption);
-  display_.SetEnabled(PlayerControl::Pause, true);
-  display_.SetEnabled(PlayerControl::Stop, true);
   display_.FocusStop();
   paused_ = false;
   KillTimer();  // never two timers
@@ -357,7 +371,7 @@ void PlaybackEngine::StartClick(bool fromPause) {
   StartTimer();
 }
 
-void PlaybackEngine::StopClick() {
+void PlaybackEngine::Stop() {
   if (state.MediaActive) {
     if (media_) media_->StopAndRewind();
   } else {
@@ -369,23 +383,20 @@ void PlaybackEngine::StopClick() {
   state.Dragging = false;
   SendDefaultTone(true);
   display_.SetRollTop(geometry_.RollBaseTop);
-  display_.SetLabel(PlayerLabel::Curent, "/ 0");
-  display_.SetLabel(PlayerLabel::Beet, "0");
+  display_.SetLabel(PlayerLabel::Current, "/ 0");
+  display_.SetLabel(PlayerLabel::Beat, "0");
   state.PositionValue = 1;
   display_.SetPosition(1);
-  for (PlayerControl c : {PlayerControl::MenuFile, PlayerControl::MenuMidi, PlayerControl::MenuSet,
-                          PlayerControl::MenuGrid, PlayerControl::Start})
-    display_.SetEnabled(c, true);
   display_.SetPauseCaption(kPauseCaption);
-  display_.SetEnabled(PlayerControl::Pause, false);
-  display_.SetEnabled(PlayerControl::Stop, false);
   playing_ = false;
   paused_ = false;
+  // Stop makes a song that is not loading again startable.
+  PublishStatus(state, display_, {Transport::Stopped, state.Status.content, false});
 }
 
-void PlaybackEngine::cmPauseClick() {
+void PlaybackEngine::TogglePause() {
   if (paused_) {
-    StartClick(true);
+    Resume();
     return;
   }
   if (state.MediaActive) {
@@ -398,17 +409,17 @@ void PlaybackEngine::cmPauseClick() {
   }
   playing_ = false;
   paused_ = true;
-  for (PlayerControl c : {PlayerControl::MenuMidi, PlayerControl::MenuSet, PlayerControl::Start})
-    display_.SetEnabled(c, true);
+  SetTransport(Transport::Paused);
   display_.SetPauseCaption(kResumeCaption);
 }
 
 void PlaybackEngine::ShowDataError() {
-  StopClick();
-  for (PlayerControl c : {PlayerControl::Start, PlayerControl::PosiBar, PlayerControl::BpmPlus,
-                          PlayerControl::BpmMinus, PlayerControl::Fwrd, PlayerControl::Rwnd})
+  Stop();
+  PublishStatus(state, display_, {Transport::Stopped, Content::DataError, false});
+  for (PlayerControl c : {PlayerControl::PositionBar, PlayerControl::Faster,
+                          PlayerControl::Slower, PlayerControl::FastForward, PlayerControl::Rewind})
     display_.SetEnabled(c, false);
-  display_.SetEnabled(PlayerControl::Bfor, true);
+  display_.SetEnabled(PlayerControl::Previous, true);
   display_.SetEnabled(PlayerControl::Next, true);
   display_.SetLabel(PlayerLabel::Title, kDataErrorTitle);
 }
@@ -430,7 +441,7 @@ void PlaybackEngine::AdvanceTick() {
   int32_t row = state.CurrentRow;
   int32_t step = state.Step;
   if (state.DisplayOn) display_.SetRollTop(g.RollBaseTop - Round(row * g.RowScale * 2 + step * g.RowScale));
-  step = state.FwrdTag == 1 ? 10 : state.RwndTag == 1 ? -10 : 1;
+  step = state.FastForwardHeld == 1 ? 10 : state.RewindHeld == 1 ? -10 : 1;
   state.Step = step;
   row += step;
   PaintRow(row - step, kCombRestColour);
@@ -445,7 +456,7 @@ void PlaybackEngine::AdvanceTick() {
       state.AdvanceNext = true;  // the gate stays clear: later ticks do nothing
       const int current = pl.CurrentEntry();
       const bool last = current >= entries - 1;
-      display_.SignalEndOfSong(last ? "0" : std::to_string(current + 1));
+      display_.SongEnded(last ? 0 : current + 1);
       return;
     }
   }
@@ -491,7 +502,7 @@ void PlaybackEngine::SoundTick() {
 
 // ---- tempo ----------------------------------------------------------------------------------------
 
-void PlaybackEngine::cmBpmMinusClick() {
+void PlaybackEngine::SlowDown() {
   Score& s = score_;
   if (s.NoteValue <= 0) return;
   const double t = std::sqrt(120000.0 / s.NoteValue);
@@ -506,7 +517,7 @@ void PlaybackEngine::cmBpmMinusClick() {
   ApplyTempo();
 }
 
-void PlaybackEngine::cmBpmPlusClick() {
+void PlaybackEngine::SpeedUp() {
   Score& s = score_;
   if (s.NoteValue <= 0) return;
   const double t = std::sqrt(120000.0 / s.NoteValue);
@@ -535,11 +546,11 @@ void PlaybackEngine::ApplyTempo() {
 void PlaybackEngine::PositionBarPressed() { state.Dragging = playing_.load(); }
 
 void PlaybackEngine::PositionBarReleased(int position) {
-  PosiBarChange(position, false);
+  MoveToPosition(position, false);
   state.Dragging = false;
 }
 
-void PlaybackEngine::PosiBarChange(int position, bool leftButtonDown) {
+void PlaybackEngine::MoveToPosition(int position, bool leftButtonDown) {
   if (state.MediaActive) return;  // the media player follows the bar itself
   if (position == state.PositionValue || !SongActive()) return;
   state.Dragging = playing_ && leftButtonDown;
@@ -559,12 +570,14 @@ void PlaybackEngine::PosiBarChange(int position, bool leftButtonDown) {
 
 void EngineLoadHooks::BeginLoad() {
   display_.SetWaitCursor(true);
-  display_.SetEnabled(PlayerControl::Start, false);
+  PlayerStatus status = engine_.state.Status;
+  status.loading = true;
+  PublishStatus(engine_.state, display_, status);
 }
 void EngineLoadHooks::EndWaitCursor() { display_.SetWaitCursor(false); }
-void EngineLoadHooks::PrepareLayout(const Score&) { engine_.PrepareSong(1); }
+void EngineLoadHooks::PrepareLayout(const Score&) { engine_.PrepareSong(Preparation::Layout); }
 void EngineLoadHooks::DrawDot(int32_t row, int32_t column) { engine_.DrawRollDot(row, column); }
-void EngineLoadHooks::FinishPreparation(Score&, Messages& msgs) { engine_.PrepareSong(2, msgs); }
+void EngineLoadHooks::FinishPreparation(Score&, Messages& msgs) { engine_.PrepareSong(Preparation::Finish, msgs); }
 void EngineLoadHooks::ShowDataError() { engine_.ShowDataError(); }
 void EngineLoadHooks::FocusStart() { display_.FocusStart(); }
 

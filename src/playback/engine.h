@@ -24,6 +24,7 @@
 #include "core/score.h"
 #include "playback/midi_output.h"
 #include "playback/periodic_timer.h"
+#include "playback/player_status.h"
 #include "settings/sound_settings.h"
 
 namespace poronka {
@@ -70,9 +71,9 @@ struct RollGeometry {
   int RollBaseTop = 0;     // top of the roll picture at row 0
   int ToothMax = 0;        // length of the first tooth
   int ToothRange = 0;      // how much shorter the last tooth is
-  int RollLeft = 0;        // picDisp.Left
-  int RollWidth = 0;       // picDisp.Width
-  int RollHeight = 0;      // picDisp.Height
+  int RollLeft = 0;        // left edge of the roll picture in its panel
+  int RollWidth = 0;       // size of the roll picture
+  int RollHeight = 0;
 };
 RollGeometry ComputeRollGeometry(int ppi, int32_t rowCount, int32_t columnCount);
 
@@ -88,15 +89,16 @@ ToothRect ToothOf(const RollGeometry& g, int32_t column, int32_t columnCount);
 
 // ---- what the engine drives ---------------------------------------------------------
 
-// Controls of the player window that the engine enables, disables or shows.
+// Controls of the player window that the engine enables, disables or shows
+// (the playing commands and the menus follow PlayerStatus instead).
 enum class PlayerControl {
-  Start, Stop, Pause, PosiBar, BpmPlus, BpmMinus, Fwrd, Rwnd, Bfor, Next,
-  MenuFile, MenuMidi, MenuSet, MenuGrid,
-  Label3, Label4, LblSound, LblPich, LblBpm, LblBeet,
+  PositionBar, Faster, Slower, FastForward, Rewind, Previous, Next,
+  KeyCaption, ToneCaption, ToneName, KeyShift, Tempo, Beat,
 };
 
 // Labels whose text the engine sets.
-enum class PlayerLabel { Bpm, Time, Total, Curent, Beet, Pich, Title };
+enum class PlayerLabel { Bpm, Time, Total, Current, Beat, Pitch, Title };
+
 
 // The player window as the engine sees it. Methods marked "any thread" are
 // called from the timer thread while a song plays: the implementation must
@@ -106,13 +108,16 @@ enum class PlayerLabel { Bpm, Time, Total, Curent, Beet, Pich, Title };
 class PlayerDisplay {
  public:
   virtual ~PlayerDisplay() = default;
-  // The roll picture with picDisp's Left; Width and Height are the image's.
+  // The roll picture and its left edge in the roll panel; its size is the
+  // image's.
   virtual void ShowRoll(const Rgb24Image& roll, int left) = 0;
   // Window caption and application title.
   virtual void SetCaptions(const std::string& windowCaption, const std::string& applicationTitle) = 0;
   virtual void SetEnabled(PlayerControl control, bool enabled) = 0;
+  // The status changed (see PlayerStatus).
+  virtual void ShowStatus(const PlayerStatus& /*status*/) {}
   virtual void SetVisible(PlayerControl /*control*/, bool /*visible*/) {}
-  // cmPause's caption ("一時停止" or "再開").
+  // The pause button's caption ("一時停止" or "再開").
   virtual void SetPauseCaption(const std::string& caption) = 0;
   virtual void FocusStop() {}
   virtual void FocusStart() {}
@@ -124,9 +129,10 @@ class PlayerDisplay {
   virtual void SetRollTop(int top) = 0;
   virtual void ShowComb(const Rgb24Image& comb) = 0;
   virtual void SetLabel(PlayerLabel label, const std::string& text) = 0;
-  virtual void SetPosition(int position) = 0;  // PosiBar.Position
-  // Writes the hidden end-of-song field txtChk ("0" or the next position).
-  virtual void SignalEndOfSong(const std::string& text) = 0;
+  virtual void SetPosition(int position) = 0;  // the position bar, 1..kPositionMax
+  // The song (or media file) ended and the playlist moves on: nextEntry is
+  // the 0-based playlist entry to play next (0 after the last one).
+  virtual void SongEnded(int nextEntry) = 0;
 };
 
 // A display that ignores everything (the batch tool).
@@ -140,7 +146,7 @@ class NullPlayerDisplay : public PlayerDisplay {
   void ShowComb(const Rgb24Image&) override {}
   void SetLabel(PlayerLabel, const std::string&) override {}
   void SetPosition(int) override {}
-  void SignalEndOfSong(const std::string&) override {}
+  void SongEnded(int) override {}
 };
 
 // The playlist as the end-of-song rule sees it. Called from the timer
@@ -214,9 +220,21 @@ struct PlayerState {
   std::atomic<bool> MediaActive{false};
   std::atomic<int32_t> PositionValue{1};
   float RowsPerPosition = 0;
-  // cmFwrd's and cmRwnd's Tag.
-  std::atomic<int> FwrdTag{0};
-  std::atomic<int> RwndTag{0};
+  // The fast forward or rewind button is held down (1) or not (0).
+  std::atomic<int> FastForwardHeld{0};
+  std::atomic<int> RewindHeld{0};
+  // User-interface thread only; changed through PublishStatus.
+  PlayerStatus Status;
+};
+
+// Sets state.Status and tells the display when it changed.
+void PublishStatus(PlayerState& state, PlayerDisplay& display, const PlayerStatus& status);
+
+// The steps of preparing a loaded score for playing.
+enum class Preparation {
+  Full,    // a score in memory: layout, the roll's dots and the finishing
+  Layout,  // the roll's size only (a file reader draws the dots next)
+  Finish,  // the finishing after the reader drew the dots
 };
 
 class PlaybackEngine {
@@ -233,37 +251,40 @@ class PlaybackEngine {
   void SetPlaylistView(const PlaylistView* view);  // nullptr: no playlist
   void SetMediaTransport(MediaTransport* media);
 
-  // 0 full preparation, 1 layout only, 2 finishing after the loader drew
-  // the dots. Messages go to `msgs` (the engine's own by default).
-  void PrepareSong(int mode);
-  void PrepareSong(int mode, Messages& msgs);
-  // A dot of the roll (the MBT reader between modes 1 and 2).
+  // Messages go to `msgs` (the engine's own by default).
+  void PrepareSong(Preparation step);
+  void PrepareSong(Preparation step, Messages& msgs);
+  // A dot of the roll (the MBT reader between Layout and Finish).
   void DrawRollDot(int32_t row, int32_t column);
 
-  // Start from the beginning (fromPause false) or resume (true).
-  void StartClick(bool fromPause = false);
-  void StopClick();
-  void cmPauseClick();
+  // Plays the song from its beginning.
+  void Start();
+  // Plays on from where Pause left it.
+  void Resume();
+  void Stop();
+  // Pauses, or resumes when paused.
+  void TogglePause();
   // The timer callback.
   void TimerTick();
 
-  void cmBpmMinusClick();
-  void cmBpmPlusClick();
+  // One step slower or faster (the tempo buttons).
+  void SlowDown();
+  void SpeedUp();
   void ApplyTempo();
 
-  // Handler of the position bar (score branch), for every change of the
-  // bar; leftButtonDown: the left button is down on the bar right now.
-  void PosiBarChange(int position, bool leftButtonDown);
+  // The position bar moved (a score; media go to the media session);
+  // leftButtonDown: the left button is down on the bar right now.
+  void MoveToPosition(int position, bool leftButtonDown);
   // The left button went down anywhere on the bar: while playing, the ticks
   // hold still until it is let go.
   void PositionBarPressed();
   // The left button was let go (or the press was lost): the bar's position
   // applies and the ticks run again.
   void PositionBarReleased(int position);
-  void cmFwrdMouseDown(bool leftButton = true) { if (leftButton) state.FwrdTag = 1; }
-  void cmFwrdMouseUp(bool leftButton = true) { if (leftButton) state.FwrdTag = 0; }
-  void cmRwndMouseDown(bool leftButton = true) { if (leftButton) state.RwndTag = 1; }
-  void cmRwndMouseUp(bool leftButton = true) { if (leftButton) state.RwndTag = 0; }
+  void FastForwardPressed(bool leftButton = true) { if (leftButton) state.FastForwardHeld = 1; }
+  void FastForwardReleased(bool leftButton = true) { if (leftButton) state.FastForwardHeld = 0; }
+  void RewindPressed(bool leftButton = true) { if (leftButton) state.RewindHeld = 1; }
+  void RewindReleased(bool leftButton = true) { if (leftButton) state.RewindHeld = 0; }
 
   // Puts the teeth of CurrentRow back to the rest colour and shows the comb.
   void ClearRowHighlight();
@@ -272,9 +293,8 @@ class PlaybackEngine {
   // previous/next enabled, the title label "データ・エラー".
   void ShowDataError();
 
-  // Playing: the timer runs and the MIDI menu is disabled (also after the
-  // last song ended, until StopClick). Paused: cmPause reads "再開".
-  // SongActive: playing or paused (the File menu is disabled).
+  // Playing: the timer runs (also after the last song ended, until Stop).
+  // SongActive: playing or paused.
   bool Playing() const { return playing_.load(); }
   bool Paused() const { return paused_; }
   bool SongActive() const { return playing_.load() || paused_; }
@@ -312,9 +332,11 @@ class PlaybackEngine {
 
   // Settings taken at start (the tick reads only these).
   SoundSettings active_;
-  std::atomic<bool> playing_{false};  // the MIDI menu is disabled
+  void Play(bool fromPause);
+  void SetTransport(Transport t);
+  std::atomic<bool> playing_{false};
   std::atomic<bool> timerRunning_{false};
-  bool paused_ = false;               // cmPause reads "再開"
+  bool paused_ = false;
 
   int ppi_ = kDesignPpi;
   Rgb rollBackground_ = kDefaultRollBackground;
@@ -325,8 +347,8 @@ class PlaybackEngine {
   std::vector<uint8_t*> combRows_;  // row start addresses of comb_
 };
 
-// The MBT reader's side effects mapped onto the engine: the layout is
-// PrepareSong(1), the dots go onto the roll, the finishing is PrepareSong(2).
+// The MBT reader's side effects mapped onto the engine: the layout, the dots
+// on the roll, the finishing.
 class EngineLoadHooks : public LoadHooks {
  public:
   EngineLoadHooks(PlaybackEngine& engine, PlayerDisplay& display) : engine_(engine), display_(display) {}

@@ -32,10 +32,10 @@ int64_t FramesAt(int64_t ms) {
 
 bool OfflineEngine::Drive(Score& s, int keyShift, int rows, const std::function<bool(int64_t)>& at,
                           const std::function<void()>& beforeStop) {
-  engine.PrepareSong(0);
+  engine.PrepareSong(Preparation::Full);
   engine.state.Transpose = keyShift * 256;
   bool ended = !at(0);
-  if (!ended) engine.StartClick();
+  if (!ended) engine.Start();
   int sounded = 0;
   // Without a playlist the song never ends, so the loop ends by rows; the
   // bound only guards against a stuck engine.
@@ -50,7 +50,7 @@ bool OfflineEngine::Drive(Score& s, int keyShift, int rows, const std::function<
     if (soundTick) ++sounded;
   }
   if (!ended && beforeStop) beforeStop();
-  engine.StopClick();
+  engine.Stop();
   return !ended;
 }
 

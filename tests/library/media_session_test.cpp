@@ -71,14 +71,16 @@ class FakeDisplay : public NullPlayerDisplay {
   void SetVisible(PlayerControl c, bool v) override { visible[c] = v; }
   void SetLabel(PlayerLabel l, const std::string& t) override { labels[l] = t; }
   void SetPosition(int p) override { position = p; }
-  void SignalEndOfSong(const std::string& t) override { signals.push_back(t); }
+  void SongEnded(int next) override { signals.push_back(next); }
+  void ShowStatus(const PlayerStatus& s) override { status = s; }
   void FocusStart() override { ++focusStart; }
   std::string windowCaption, applicationTitle;
   std::map<PlayerControl, bool> enabled, visible;
   std::map<PlayerLabel, std::string> labels;
   int position = 0;
   int focusStart = 0;
-  std::vector<std::string> signals;
+  std::vector<int> signals;
+  PlayerStatus status;
 };
 
 class FakeHost : public MediaHost {
@@ -87,7 +89,6 @@ class FakeHost : public MediaHost {
   void ShowDataError() override { ++dataErrors; }
   void ClearNoteDisplay() override { ++clears; }
   bool PlayerVisible() const override { return true; }
-  PlayerMode Mode() const override { return mode; }
   bool LeftButtonDown() const override { return button; }
   int PositionBar() const override { return bar; }
   void StartPositionTimer() override { timer = true; }
@@ -95,7 +96,6 @@ class FakeHost : public MediaHost {
   std::string fileName;
   int dataErrors = 0;
   int clears = 0;
-  PlayerMode mode = PlayerMode::Stopped;
   bool button = false;
   int bar = 1;
   bool timer = false;
@@ -154,12 +154,12 @@ TEST(MediaSessionTest, OpenShowsTitleArtistLengthAndControls) {
   EXPECT_EQ(f.display.labels[PlayerLabel::Total], "/185");
   EXPECT_DOUBLE_EQ(f.session.LengthSeconds(), 185.5);
   EXPECT_EQ(f.session.MediaArtist(), "歌手");
-  EXPECT_TRUE(f.display.enabled[PlayerControl::Start]);
-  EXPECT_TRUE(f.display.enabled[PlayerControl::PosiBar]);
+  EXPECT_TRUE(CommandsFor(f.display.status).start);
+  EXPECT_TRUE(f.display.enabled[PlayerControl::PositionBar]);
   EXPECT_TRUE(f.display.enabled[PlayerControl::Next]);
-  EXPECT_FALSE(f.display.enabled[PlayerControl::BpmPlus]);
-  EXPECT_FALSE(f.display.enabled[PlayerControl::LblSound]);
-  EXPECT_FALSE(f.display.visible[PlayerControl::LblBeet]);
+  EXPECT_FALSE(f.display.enabled[PlayerControl::Faster]);
+  EXPECT_FALSE(f.display.enabled[PlayerControl::ToneName]);
+  EXPECT_FALSE(f.display.visible[PlayerControl::Beat]);
   EXPECT_EQ(f.host.clears, 1);
   EXPECT_EQ(f.display.focusStart, 1);
   EXPECT_TRUE(f.msgs.entries.empty());
@@ -258,7 +258,7 @@ TEST(MediaSessionTest, TwoEntriesWithRepeatTwoPlayTwiceThenAdvance) {
   EXPECT_EQ(f.player.calls.back(), "play");
   f.player.End();
   EXPECT_EQ(f.player.calls.back(), "stop");
-  EXPECT_EQ(f.display.signals, std::vector<std::string>{"0"});  // the last entry wraps to the first
+  EXPECT_EQ(f.display.signals, std::vector<int>{0});  // the last entry wraps to the first
   // HoldSong keeps the song going.
   f.state.RepeatCount = 1;
   f.state.HoldSong = true;
@@ -268,7 +268,7 @@ TEST(MediaSessionTest, TwoEntriesWithRepeatTwoPlayTwiceThenAdvance) {
   f.state.HoldSong = false;
   f.playlist.SetCurrent(0);
   f.player.End();
-  EXPECT_EQ(f.display.signals.back(), "1");
+  EXPECT_EQ(f.display.signals.back(), 1);
 }
 
 TEST(MediaSessionTest, PositionBarSeeksInMilliseconds) {
@@ -276,20 +276,20 @@ TEST(MediaSessionTest, PositionBarSeeksInMilliseconds) {
   f.host.fileName = f.dir.File("a.ogg");
   f.player.lengths = {200000};
   f.session.OpenMedia("");
-  f.host.mode = PlayerMode::Stopped;
-  f.session.PosiBarChange(500, false);
+  f.state.Status.transport = Transport::Stopped;
+  f.session.MoveToPosition(500, false);
   EXPECT_EQ(f.player.seeks, 0);  // only while playing or paused
-  f.host.mode = PlayerMode::Playing;
-  f.session.PosiBarChange(500, true);
+  f.state.Status.transport = Transport::Playing;
+  f.session.MoveToPosition(500, true);
   EXPECT_TRUE(f.state.Dragging);
   EXPECT_EQ(f.player.seeks, 0);
   f.state.Dragging = false;
-  f.session.PosiBarChange(500, false);
+  f.session.MoveToPosition(500, false);
   EXPECT_EQ(f.player.position, 100000);
-  EXPECT_EQ(f.display.labels[PlayerLabel::Curent], "100");
+  EXPECT_EQ(f.display.labels[PlayerLabel::Current], "100");
   EXPECT_EQ(f.player.calls.back(), "play");
-  f.host.mode = PlayerMode::Paused;
-  f.session.PosiBarChange(250, false);
+  f.state.Status.transport = Transport::Paused;
+  f.session.MoveToPosition(250, false);
   EXPECT_EQ(f.player.position, 50000);
   EXPECT_EQ(f.player.calls.back(), "play");  // not played again while paused
   EXPECT_EQ(std::count(f.player.calls.begin(), f.player.calls.end(), "play"), 1);
@@ -301,10 +301,10 @@ TEST(MediaSessionTest, PositionBarOnADiscSeeksWithinTheTrackAndRetries) {
   f.host.fileName = "/cd/Track01.cda";
   f.session.OpenMedia("");
   f.player.position = PackTmsf(2, 0, 10);
-  f.host.mode = PlayerMode::Playing;
+  f.state.Status.transport = Transport::Playing;
   f.host.timer = true;
   f.player.seeksBeforeSettled = 3;
-  f.session.PosiBarChange(500, false);  // 180 s * 0.5 = 90 s
+  f.session.MoveToPosition(500, false);  // 180 s * 0.5 = 90 s
   EXPECT_EQ(f.player.position, PackTmsf(2, 1, 30));
   EXPECT_EQ(f.player.seeks, 4);
   EXPECT_TRUE(f.host.timer);
@@ -313,7 +313,7 @@ TEST(MediaSessionTest, PositionBarOnADiscSeeksWithinTheTrackAndRetries) {
   // A seek that never settles gives up after 101 attempts.
   f.player.seeks = 0;
   f.player.seeksBeforeSettled = 1000;
-  f.session.PosiBarChange(100, false);
+  f.session.MoveToPosition(100, false);
   EXPECT_EQ(f.player.seeks, 101);
 }
 
@@ -326,7 +326,7 @@ TEST(MediaSessionTest, PositionTickMovesTheBarAndRenewsDiscTracks) {
   f.player.position = 50000;
   f.session.PositionTick();
   EXPECT_EQ(f.display.position, 250);
-  EXPECT_EQ(f.display.labels[PlayerLabel::Curent], "50");
+  EXPECT_EQ(f.display.labels[PlayerLabel::Current], "50");
   EXPECT_TRUE(f.state.TickGate);
   f.player.position = 0;
   f.session.PositionTick();
@@ -345,7 +345,7 @@ TEST(MediaSessionTest, PositionTickMovesTheBarAndRenewsDiscTracks) {
   d.player.position = PackTmsf(2, 1, 0);
   d.session.PositionTick();
   EXPECT_EQ(d.display.position, 500);
-  EXPECT_EQ(d.display.labels[PlayerLabel::Curent], "60");
+  EXPECT_EQ(d.display.labels[PlayerLabel::Current], "60");
 }
 
 TEST(MediaSessionTest, TransportDrivesThePlayerAndItsTimer) {

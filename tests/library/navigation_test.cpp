@@ -20,16 +20,17 @@ class FakePlayer : public NavigationHost {
   bool Modified() const override { return modified; }
   bool NoMidConversion() const override { return noMid; }
   void SetFileName(const std::string& p) override { fileName = p; }
-  PlayerMode Mode() const override { return mode; }
-  bool StartEnabled() const override { return mode != PlayerMode::Playing && songLoaded; }
-  bool PauseEnabled() const override { return mode != PlayerMode::Stopped; }
+  PlayerStatus Status() const override {
+    const Content content = songLoaded ? Content::Song : title == kDataErrorTitle ? Content::DataError : Content::None;
+    return {mode, content, false};
+  }
   void StopPlayback() override {
     log.push_back("stop");
-    mode = PlayerMode::Stopped;
+    mode = Transport::Stopped;
   }
   void StartPlayback() override {
     log.push_back("start");
-    mode = PlayerMode::Playing;
+    mode = Transport::Playing;
   }
   void LoadSong(FileKind kind, const std::string& position) override {
     static const char* names[] = {"score", "midi", "playlist", "media"};
@@ -38,7 +39,7 @@ class FakePlayer : public NavigationHost {
     if (duringLoad) std::exchange(duringLoad, nullptr)();  // events let through by the load
     if (fileName.find("bad") != std::string::npos) {
       // The data-error state stops playback.
-      mode = PlayerMode::Stopped;
+      mode = Transport::Stopped;
       songLoaded = false;
       title = kDataErrorTitle;
     } else {
@@ -50,11 +51,10 @@ class FakePlayer : public NavigationHost {
   void SetTitleText(const std::string& t) override { title = t; }
   void SetHoldSong(bool on) override { log.push_back(on ? "hold on" : "hold off"); }
   void EnableNextTimer() override {
-    log.push_back("NxTim on");
+    log.push_back("next timer on");
     timerOn = true;
   }
   void DisableNextTimer() override { timerOn = false; }
-  void ClearSignalText() override { log.push_back("clear txtChk"); }
   int PlaylistCount() const override { return static_cast<int>(paths.size()); }
   std::string PlaylistPath(int n) const override { return paths.at(static_cast<size_t>(n)); }
   int CurrentEntry() const override { return current; }
@@ -73,7 +73,7 @@ class FakePlayer : public NavigationHost {
 
   RecordingMessages msgs;
   bool modified = false, noMid = false, songLoaded = false, timerOn = false;
-  PlayerMode mode = PlayerMode::Stopped;
+  Transport mode = Transport::Stopped;
   std::string fileName, title = "データがありません";
   std::vector<std::string> paths, log;
   int current = -1, tracks = 0, track = 0;
@@ -118,12 +118,7 @@ TEST(EntryIndex, NextWrapsPreviousDoesNot) {
   EXPECT_EQ(PreviousEntryIndex(0, 2), std::nullopt);
 }
 
-TEST(EntryIndex, SignalTextAndTrackTitle) {
-  EXPECT_EQ(ParseEntryIndex("0"), 0);
-  EXPECT_EQ(ParseEntryIndex("12"), 12);
-  EXPECT_EQ(ParseEntryIndex(""), std::nullopt);
-  EXPECT_EQ(ParseEntryIndex("-1"), std::nullopt);
-  EXPECT_EQ(ParseEntryIndex("3x"), std::nullopt);
+TEST(EntryIndex, TrackTitle) {
   EXPECT_EQ(TitleWithTrack("ＣＤオーディオ（2トラック）", 3), "ＣＤオーディオ（3トラック）");
   EXPECT_EQ(TitleWithTrack("Disc", 4), "Disc（4トラック）");
 }
@@ -144,7 +139,7 @@ TEST(OpenDialog, AsksOnlyWhenModifiedAndCancelKeepsEverything) {
   nav.OpenChosenFile("/m/tune.MID");  // played as media: the score stays
   EXPECT_TRUE(p.msgs.entries.empty());
   EXPECT_EQ(p.log, std::vector<std::string>{"load midi /m/tune.MID []"});
-  EXPECT_NE(p.mode, PlayerMode::Playing);
+  EXPECT_NE(p.mode, Transport::Playing);
 
   p.log.clear();
   nav.OpenChosenFile("");  // dialog cancelled
@@ -164,13 +159,13 @@ TEST(Drop, OnlyTheFirstFileLoadsAndPlayingResumes) {
   FakePlayer p;
   Navigation nav(p);
   p.songLoaded = true;
-  p.mode = PlayerMode::Playing;
+  p.mode = Transport::Playing;
   nav.DropFiles({"/d/one.mbt", "/d/two.mbt", "/d/three.mbt"});
   EXPECT_EQ(p.log, (std::vector<std::string>{"stop", "load score /d/one.mbt []", "start"}));
 
   // Stopped: loaded but not started.
   p.log.clear();
-  p.mode = PlayerMode::Stopped;
+  p.mode = Transport::Stopped;
   nav.DropFiles({"/d/two.mbt"});
   EXPECT_EQ(p.log, std::vector<std::string>{"load score /d/two.mbt []"});
 }
@@ -179,7 +174,7 @@ TEST(Drop, PlaylistOrCancelRestartsTheOldSong) {
   FakePlayer p;
   Navigation nav(p);
   p.songLoaded = true;
-  p.mode = PlayerMode::Paused;
+  p.mode = Transport::Paused;
   nav.DropFiles({"/d/list.pkl"});
   EXPECT_EQ(p.msgs.Texts(), std::vector<std::string>{kPlaylistDroppedMessage});
   EXPECT_EQ(p.log, (std::vector<std::string>{"stop", "start"}));
@@ -196,7 +191,7 @@ TEST(Drop, FailedLoadDoesNotStart) {
   FakePlayer p;
   Navigation nav(p);
   p.songLoaded = true;
-  p.mode = PlayerMode::Playing;
+  p.mode = Transport::Playing;
   nav.DropFiles({"/d/bad.mbt"});
   EXPECT_EQ(p.log, (std::vector<std::string>{"stop", "load score /d/bad.mbt []"}));
   EXPECT_EQ(p.title, kDataErrorTitle);
@@ -219,7 +214,7 @@ TEST(HandedOver, AsksFirstAndStopsTheRunningSongOnlyWhenGoingOn) {
   FakePlayer p;
   Navigation nav(p);
   p.songLoaded = true;
-  p.mode = PlayerMode::Playing;
+  p.mode = Transport::Playing;
   p.modified = true;
   p.msgs.answers = {false};
   nav.OpenHandedOverFile("/h/new.mbt");  // Cancel: the song plays on
@@ -233,7 +228,7 @@ TEST(HandedOver, AsksFirstAndStopsTheRunningSongOnlyWhenGoingOn) {
 
   // A media file replaces no score: no question.
   p.log.clear();
-  p.mode = PlayerMode::Stopped;
+  p.mode = Transport::Stopped;
   nav.OpenHandedOverFile("/h/tune.mp3");
   EXPECT_EQ(p.log, std::vector<std::string>{"load media /h/tune.mp3 []"});
 }
@@ -270,13 +265,13 @@ TEST_F(ThreeEntries, NextWrapsToZeroAndPreviousStopsAtZero) {
 TEST_F(ThreeEntries, NextFollowsThePlayerState) {
   p.current = 0;
   p.songLoaded = true;
-  p.mode = PlayerMode::Stopped;
+  p.mode = Transport::Stopped;
   nav.Next();
   EXPECT_EQ(p.log, (std::vector<std::string>{"marker 1", "load score /p/b.mbt [2]"}));
-  EXPECT_EQ(p.mode, PlayerMode::Stopped);
+  EXPECT_EQ(p.mode, Transport::Stopped);
 
   p.log.clear();
-  p.mode = PlayerMode::Paused;
+  p.mode = Transport::Paused;
   nav.Next();
   EXPECT_EQ(p.log, (std::vector<std::string>{"marker 2", "load score /p/c.mbt [3]", "start"}));
 
@@ -289,12 +284,12 @@ TEST_F(ThreeEntries, NextFollowsThePlayerState) {
 TEST_F(ThreeEntries, QuestionHoldsTheSongAndCancelStays) {
   p.current = 0;
   p.modified = true;
-  p.mode = PlayerMode::Playing;
+  p.mode = Transport::Playing;
   p.msgs.answers = {false};
   nav.Next();
   EXPECT_EQ(p.log, (std::vector<std::string>{"hold on", "hold off"}));
   EXPECT_EQ(p.current, 0);
-  EXPECT_EQ(p.mode, PlayerMode::Playing);
+  EXPECT_EQ(p.mode, Transport::Playing);
 }
 
 TEST(SingleEntry, NextOnlyWhenNotCurrent) {
@@ -312,13 +307,11 @@ TEST(SingleEntry, NextOnlyWhenNotCurrent) {
 TEST_F(ThreeEntries, AutomaticAdvanceMovesMarkerThenTimerLoadsAndStarts) {
   p.current = 2;
   p.songLoaded = true;
-  p.mode = PlayerMode::Playing;
-  nav.SignalChanged("0");
-  EXPECT_EQ(p.log, (std::vector<std::string>{"stop", "marker 0", "NxTim on", "clear txtChk"}));
+  p.mode = Transport::Playing;
+  nav.SongEnded(0);
+  EXPECT_EQ(p.log, (std::vector<std::string>{"stop", "marker 0", "next timer on"}));
   EXPECT_TRUE(p.timerOn);
   p.log.clear();
-  nav.SignalChanged("");  // the clearing itself does nothing
-  EXPECT_TRUE(p.log.empty());
   nav.NextTimerFired();
   EXPECT_FALSE(p.timerOn);
   EXPECT_EQ(p.log, (std::vector<std::string>{"load score /p/a.mbt [1]", "start"}));
@@ -338,11 +331,11 @@ TEST_F(ThreeEntries, AutomaticAdvanceCancelReplaysTheEndedSong) {
   p.current = 0;
   p.songLoaded = true;
   p.modified = true;
-  p.mode = PlayerMode::Playing;
+  p.mode = Transport::Playing;
   p.msgs.answers = {false};
-  nav.SignalChanged("1");
+  nav.SongEnded(1);
   EXPECT_EQ(p.log,
-            (std::vector<std::string>{"stop", "hold on", "hold off", "start", "clear txtChk"}));
+            (std::vector<std::string>{"stop", "hold on", "hold off", "start"}));
   EXPECT_EQ(p.current, 0);
   EXPECT_FALSE(p.timerOn);
 }
@@ -351,29 +344,29 @@ TEST_F(ThreeEntries, FailedAdvanceLeavesPlayerStoppedInDataError) {
   p.paths[1] = "/p/bad.mbt";
   p.current = 0;
   p.songLoaded = true;
-  p.mode = PlayerMode::Playing;
-  nav.SignalChanged("1");
+  p.mode = Transport::Playing;
+  nav.SongEnded(1);
   nav.NextTimerFired();
-  EXPECT_EQ(p.mode, PlayerMode::Stopped);
+  EXPECT_EQ(p.mode, Transport::Stopped);
   EXPECT_EQ(p.title, kDataErrorTitle);
   EXPECT_EQ(p.log.back(), "load score /p/bad.mbt [2]");
-  // With the title in the data-error state a further signal moves the marker
+  // In the data-error state a further end of song moves the marker
   // but does not arm the timer.
   p.log.clear();
-  nav.SignalChanged("2");
+  nav.SongEnded(2);
   EXPECT_FALSE(p.timerOn);
 }
 
-TEST_F(ThreeEntries, SignalPastTheEndOfAShortenedListStartsAtZero) {
+TEST_F(ThreeEntries, AnEndPastTheEndOfAShortenedListStartsAtZero) {
   p.current = 1;
   p.songLoaded = true;
-  p.mode = PlayerMode::Playing;
-  nav.SignalChanged("7");
+  p.mode = Transport::Playing;
+  nav.SongEnded(7);
   EXPECT_EQ(p.current, 0);
   p.paths.clear();
   p.log.clear();
-  nav.SignalChanged("1");
-  EXPECT_EQ(p.log, (std::vector<std::string>{"clear txtChk"}));
+  nav.SongEnded(1);
+  EXPECT_TRUE(p.log.empty());
 }
 
 TEST(DiscTracks, NextStepsTrackAndRenamesTitleWhenNotPlaying) {

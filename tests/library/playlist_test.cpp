@@ -24,7 +24,7 @@ class FakeHost : public PlaylistHost {
   void SetFileName(const std::string& p) override { fileName = p; }
   bool Modified() const override { return modified; }
   bool NoMidConversion() const override { return noMid; }
-  std::string TitleText() const override { return title; }
+  bool DataError() const override { return title == kDataErrorTitle; }
   void SetHoldSong(bool on) override {
     holdSong = on;
     if (on) ++holdCount;

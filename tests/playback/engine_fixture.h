@@ -37,7 +37,11 @@ class RecordingDisplay : public PlayerDisplay {
   }
   void SetLabel(PlayerLabel l, const std::string& t) override { labels[l] = t; }
   void SetPosition(int p) override { positions.push_back(p); }
-  void SignalEndOfSong(const std::string& t) override { endSignals.push_back(t); }
+  void SongEnded(int next) override { endSignals.push_back(next); }
+  void ShowStatus(const PlayerStatus& s) override {
+    status = s;
+    commands = CommandsFor(s);
+  }
 
   Rgb24Image roll_, comb_;
   int rollLeft = 0, rollShows = 0, combShows = 0;
@@ -46,7 +50,9 @@ class RecordingDisplay : public PlayerDisplay {
   std::map<PlayerLabel, std::string> labels;
   std::vector<bool> cursor;
   std::vector<int> rollTops, positions;
-  std::vector<std::string> endSignals;
+  std::vector<int> endSignals;
+  PlayerStatus status;
+  PlayerCommands commands;
 };
 
 class FakePlaylist : public PlaylistView {
@@ -95,7 +101,7 @@ struct EngineRig {
   // Prepares the song and forgets what was sent so far.
   void Prepare(const std::vector<std::vector<int32_t>>& rows, int halfPeriod = 375) {
     MakeSong(score, rows, halfPeriod);
-    engine.PrepareSong(0);
+    engine.PrepareSong(Preparation::Full);
     system.log.Clear();
   }
   // Fires n ticks, the k-th (from 1 after the last Clear) at k * HalfPeriod.

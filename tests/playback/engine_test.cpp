@@ -57,7 +57,7 @@ TEST(EnginePrepare, ShowsTitlesTempoLengthAndEnablesControls) {
   rig.score.Title = "NO_Title\r\nsecond line";
   rig.engine.state.Transpose = 512;
   rig.settings.KeyShift = 2;
-  rig.engine.PrepareSong(0);
+  rig.engine.PrepareSong(Preparation::Full);
   auto& d = rig.display;
   EXPECT_EQ(d.windowCaption, "test.mbt");
   EXPECT_EQ(d.appTitle, "test.mbt>ポロンカ");
@@ -65,33 +65,34 @@ TEST(EnginePrepare, ShowsTitlesTempoLengthAndEnablesControls) {
   EXPECT_EQ(d.labels[PlayerLabel::Bpm], "80 拍/分");
   EXPECT_EQ(d.labels[PlayerLabel::Time], "0:03");
   EXPECT_EQ(d.labels[PlayerLabel::Total], "/2");
-  EXPECT_EQ(d.labels[PlayerLabel::Curent], "/ 0");
-  EXPECT_EQ(d.labels[PlayerLabel::Beet], "0");
-  EXPECT_EQ(d.labels[PlayerLabel::Pich], "0");
+  EXPECT_EQ(d.labels[PlayerLabel::Current], "/ 0");
+  EXPECT_EQ(d.labels[PlayerLabel::Beat], "0");
+  EXPECT_EQ(d.labels[PlayerLabel::Pitch], "0");
   EXPECT_EQ(rig.engine.state.Transpose, 0);
   EXPECT_EQ(rig.settings.KeyShift, 0);
   EXPECT_EQ(rig.score.MaxSlot, 1);
   EXPECT_EQ(rig.score.RowNotes[0][0], 2);  // row 0 copies the last row
   EXPECT_EQ(rig.engine.state.CurrentRow, 1);
   EXPECT_FLOAT_EQ(rig.engine.state.RowsPerPosition, 0.005f);
-  for (PlayerControl c : {PlayerControl::Start, PlayerControl::PosiBar, PlayerControl::BpmPlus,
-                          PlayerControl::BpmMinus, PlayerControl::Fwrd, PlayerControl::Rwnd,
-                          PlayerControl::Bfor, PlayerControl::Next, PlayerControl::LblBpm})
+  EXPECT_TRUE(d.commands.start);
+  for (PlayerControl c : {PlayerControl::PositionBar, PlayerControl::Faster,
+                          PlayerControl::Slower, PlayerControl::FastForward, PlayerControl::Rewind,
+                          PlayerControl::Previous, PlayerControl::Next, PlayerControl::Tempo})
     EXPECT_TRUE(d.enabled[c]);
-  EXPECT_TRUE(d.visible[PlayerControl::LblBeet]);
+  EXPECT_TRUE(d.visible[PlayerControl::Beat]);
   ASSERT_FALSE(d.cursor.empty());
   EXPECT_TRUE(d.cursor.front());
   EXPECT_FALSE(d.cursor.back());
 
   rig.score.Title = "さくら\r\nsecond";
-  rig.engine.PrepareSong(0);
+  rig.engine.PrepareSong(Preparation::Full);
   EXPECT_EQ(d.windowCaption, "さくら");
 }
 
 TEST(EnginePrepare, RaisesTooShortPeriodWithTheMessage) {
   EngineRig rig;
   testing::MakeSong(rig.score, {{1}}, 2);
-  rig.engine.PrepareSong(0);
+  rig.engine.PrepareSong(Preparation::Full);
   EXPECT_EQ(rig.score.HalfPeriod, 4);
   ASSERT_EQ(rig.msgs.entries.size(), 1u);
   EXPECT_EQ(rig.msgs.entries[0].text, kTimerPrecisionMessage);
@@ -133,10 +134,10 @@ TEST(EnginePrepare, MbtLoadThroughHooksGivesTheSameRoll) {
   Rgb24Image viaHooks = rig.display.roll_;
   EXPECT_EQ(rig.display.labels[PlayerLabel::Bpm], "80 拍/分");
   EXPECT_EQ(rig.display.windowCaption, "Hooked");
-  EXPECT_TRUE(rig.display.enabled[PlayerControl::Start]);
+  EXPECT_TRUE(rig.display.commands.start);
   ASSERT_EQ(rig.score.RowCount, 2);
   EXPECT_EQ(ColumnsOf(rig.score.RowNotes[2]), (std::vector<int32_t>{2, 3}));
-  rig.engine.PrepareSong(0);
+  rig.engine.PrepareSong(Preparation::Full);
   EXPECT_TRUE(rig.display.roll_.pixels == viaHooks.pixels);
   EXPECT_FALSE(rig.display.cursor.back());
 }
@@ -150,9 +151,9 @@ TEST(EngineComb, LitTeethNeverCoverADividerAndRestoreExactly) {
     std::vector<std::vector<int32_t>> rows(4);
     for (int32_t c = 1; c <= 36; ++c) rows[(c - 1) / 15].push_back(c);
     testing::MakeSong(rig.score, rows, 375, letters);
-    rig.engine.PrepareSong(0);
+    rig.engine.PrepareSong(Preparation::Full);
     const Rgb24Image rest = rig.engine.CombSnapshot();
-    rig.engine.StartClick();
+    rig.engine.Start();
     for (int row = 1; row <= 4; ++row) {
       rig.Tick(2);
       const Rgb24Image lit = rig.engine.CombSnapshot();
@@ -170,7 +171,7 @@ TEST(EngineStart, SendsTheChannelSetUpInOrderWithoutBankSelect) {
   EngineRig rig;
   rig.Prepare({{1}, {1, 2, 3}});
   rig.score.MaxSlot = 10;  // channels 0..8 and 10 (9 is skipped)
-  rig.engine.StartClick();
+  rig.engine.Start();
   auto lines = rig.Lines();
   ASSERT_EQ(lines.size(), 10u * 5);
   EXPECT_SEQ(std::vector<std::string>(lines.begin(), lines.begin() + 5),
@@ -180,11 +181,11 @@ TEST(EngineStart, SendsTheChannelSetUpInOrderWithoutBankSelect) {
   for (const auto& l : lines) EXPECT_EQ(l.find("0 C9"), std::string::npos);
   EXPECT_TRUE(rig.timer.Running());
   EXPECT_EQ(rig.timer.PeriodMs(), 375);
-  EXPECT_FALSE(rig.display.enabled[PlayerControl::MenuFile]);
-  EXPECT_FALSE(rig.display.enabled[PlayerControl::MenuMidi]);
-  EXPECT_FALSE(rig.display.enabled[PlayerControl::Start]);
-  EXPECT_TRUE(rig.display.enabled[PlayerControl::Stop]);
-  EXPECT_TRUE(rig.display.enabled[PlayerControl::Pause]);
+  EXPECT_FALSE(rig.display.commands.fileMenu);
+  EXPECT_FALSE(rig.display.commands.midiMenu);
+  EXPECT_FALSE(rig.display.commands.start);
+  EXPECT_TRUE(rig.display.commands.stop);
+  EXPECT_TRUE(rig.display.commands.pause);
   EXPECT_EQ(rig.display.pauseCaption, "一時停止");
 }
 
@@ -193,9 +194,9 @@ TEST(EngineStart, ASongWithoutNotesSetsUpNoChannelAtStartOrStop) {
   rig.settings.Program = 20;  // Stop would set the music box tone back
   rig.Prepare({{}, {}});
   EXPECT_EQ(rig.score.MaxSlot, -1);
-  rig.engine.StartClick();
+  rig.engine.Start();
   rig.Tick(4);
-  rig.engine.StopClick();
+  rig.engine.Stop();
   EXPECT_SEQ(rig.Lines(), ElementsAre("1500 reset"));
 }
 
@@ -213,7 +214,7 @@ TEST(EngineStart, BankSelectOnlyWithAVariation) {
   rig.settings.Reverb = 0;
   rig.settings.Chorus = 5;
   rig.settings.Modulation = 7;
-  rig.engine.StartClick();
+  rig.engine.Start();
   const int bank = BankNumberOf(program, 1);
   char expect[5][16];
   std::snprintf(expect[0], 16, "0 B0 00 %02X", bank);
@@ -226,13 +227,13 @@ TEST(EngineStart, BankSelectOnlyWithAVariation) {
 TEST(EngineTick, TwoTicksPerRowNotesOnTheirSlotChannels) {
   EngineRig rig;
   rig.Prepare({{1, 3}, {}, {2}});
-  rig.engine.StartClick();
+  rig.engine.Start();
   rig.ClearLog();
   rig.Tick();  // advance to row 1: no sound, teeth lit
   EXPECT_TRUE(rig.Lines().empty());
   EXPECT_EQ(rig.engine.state.CurrentRow, 1);
-  EXPECT_EQ(rig.display.labels[PlayerLabel::Curent], "/1");
-  EXPECT_EQ(rig.display.labels[PlayerLabel::Beet], "1");
+  EXPECT_EQ(rig.display.labels[PlayerLabel::Current], "/1");
+  EXPECT_EQ(rig.display.labels[PlayerLabel::Beat], "1");
   rig.Tick();  // sound row 1
   EXPECT_SEQ(rig.Lines(), ElementsAre("750 90 3C 64", "750 91 40 64"));
   rig.Tick(2);  // row 2 is empty
@@ -250,7 +251,7 @@ TEST(EngineTick, RollMovesHalfARowPerTickAndTeethLight) {
   EngineRig rig;
   rig.Prepare({{1}, {2}});
   const RollGeometry g = rig.engine.Geometry();
-  rig.engine.StartClick();
+  rig.engine.Start();
   rig.display.rollTops.clear();
   rig.Tick(4);
   const int base = g.RollBaseTop;
@@ -273,7 +274,7 @@ TEST(EngineTick, StopDelayReleasesAcrossTheWrap) {
   EngineRig rig;
   rig.settings.StopDelayRows = 2;
   rig.Prepare({{1}, {2}, {3}, {1, 2}});
-  rig.engine.StartClick();
+  rig.engine.Start();
   rig.ClearLog();
   rig.Tick(2);  // row 1: offs of row 3
   EXPECT_SEQ(rig.Lines(), ElementsAre("750 90 40 00", "750 90 3C 64"));
@@ -289,7 +290,7 @@ TEST(EngineTick, StopDelayLongerThanTheSongStillWraps) {
   EngineRig rig;
   rig.settings.StopDelayRows = 7;  // row 1 - 7 = -6 -> row 2 of a 4-row song
   rig.Prepare({{1}, {2}, {3}, {1}});
-  rig.engine.StartClick();
+  rig.engine.Start();
   rig.ClearLog();
   rig.Tick(2);
   EXPECT_SEQ(rig.Lines(), ElementsAre("750 90 3E 00", "750 90 3C 64"));
@@ -301,35 +302,35 @@ TEST(EngineTick, FastForwardSkipsTenRowsAndRewindStopsAtRowOne) {
   for (int r = 0; r < 30; ++r) rows[r] = {1 + r % 3};
   rig.settings.StopDelayRows = 1;
   rig.Prepare(rows);
-  rig.engine.StartClick();
+  rig.engine.Start();
   rig.Tick(2);  // row 1 sounded
-  rig.engine.cmFwrdMouseDown();
+  rig.engine.FastForwardPressed();
   rig.ClearLog();
   rig.Tick();  // advance 10 rows with a reset (stop delay set)
   EXPECT_EQ(rig.engine.state.CurrentRow, 11);
   EXPECT_SEQ(rig.Lines(), ElementsAre("375 reset"));
   rig.Tick();
   EXPECT_EQ(rig.Lines().back(), "750 90 3E 64");  // row 11 = column 2
-  rig.engine.cmFwrdMouseUp();
-  rig.engine.cmRwndMouseDown();
+  rig.engine.FastForwardReleased();
+  rig.engine.RewindPressed();
   rig.Tick(2);
   EXPECT_EQ(rig.engine.state.CurrentRow, 1);
-  rig.engine.cmRwndMouseUp();
+  rig.engine.RewindReleased();
   rig.Tick(2);
   EXPECT_EQ(rig.engine.state.CurrentRow, 2);
 
   // Right button does not touch the tags.
-  rig.engine.cmFwrdMouseDown(false);
-  EXPECT_EQ(rig.engine.state.FwrdTag, 0);
+  rig.engine.FastForwardPressed(false);
+  EXPECT_EQ(rig.engine.state.FastForwardHeld, 0);
 }
 
 TEST(EngineTick, RewindFromRowFiveGoesToRowOne) {
   EngineRig rig;
   rig.Prepare({{1}, {1}, {1}, {1}, {1}, {1}, {1}});
-  rig.engine.StartClick();
+  rig.engine.Start();
   rig.Tick(10);
   EXPECT_EQ(rig.engine.state.CurrentRow, 5);
-  rig.engine.cmRwndMouseDown();
+  rig.engine.RewindPressed();
   rig.ClearLog();
   rig.Tick();
   EXPECT_EQ(rig.engine.state.CurrentRow, 1);
@@ -340,7 +341,7 @@ TEST(EngineTick, TransposedNotesOutsideTheRangeAreNotSent) {
   EngineRig rig;
   rig.Prepare({{1, 3}});
   rig.engine.state.Transpose = 64 * 256;  // 60 + 64 = 124 fine, 64 + 64 = 128 not
-  rig.engine.StartClick();
+  rig.engine.Start();
   rig.ClearLog();
   rig.Tick(2);
   EXPECT_SEQ(rig.Lines(), ElementsAre("750 90 7C 64"));
@@ -353,7 +354,7 @@ TEST(EngineTick, TransposedNotesOutsideTheRangeAreNotSent) {
 TEST(EngineTick, DisplayOffFreezesRollAndCombButNotSound) {
   EngineRig rig;
   rig.Prepare({{1}, {2}});
-  rig.engine.StartClick();
+  rig.engine.Start();
   rig.engine.state.DisplayOn = false;
   rig.display.rollTops.clear();
   const int shows = rig.display.combShows;
@@ -373,11 +374,11 @@ TEST(EngineEnd, PlaylistOfSeveralSongsSignalsTheNextPosition) {
   pl.current = 1;
   rig.engine.SetPlaylistView(&pl);
   rig.Prepare({{1}, {2}});
-  rig.engine.StartClick();
+  rig.engine.Start();
   rig.Tick(4);
   rig.ClearLog();
   rig.Tick();  // past the end
-  EXPECT_SEQ(rig.display.endSignals, ElementsAre("2"));
+  EXPECT_SEQ(rig.display.endSignals, ElementsAre(2));
   EXPECT_EQ(rig.engine.state.RepeatCount, 2);
   EXPECT_EQ(rig.engine.state.CurrentRow, 1);
   rig.Tick(5);  // the gate stays closed
@@ -394,13 +395,13 @@ TEST(EngineEnd, LastEntrySignalsZeroAndRepeatSettingRepeatsFirst) {
   rig.engine.SetPlaylistView(&pl);
   rig.settings.RepeatSetting = 2;
   rig.Prepare({{1}});
-  rig.engine.StartClick();
+  rig.engine.Start();
   rig.Tick(2);
   rig.Tick(2);  // first end: RepeatCount 2 <= 2, plays again
   EXPECT_TRUE(rig.display.endSignals.empty());
   EXPECT_EQ(rig.engine.state.RepeatCount, 2);
   rig.Tick(2);
-  EXPECT_SEQ(rig.display.endSignals, ElementsAre("0"));
+  EXPECT_SEQ(rig.display.endSignals, ElementsAre(0));
 }
 
 TEST(EngineEnd, SingleEntryThatIsTheSongAndHoldSongRepeat) {
@@ -410,7 +411,7 @@ TEST(EngineEnd, SingleEntryThatIsTheSongAndHoldSongRepeat) {
   pl.current = 0;
   rig.engine.SetPlaylistView(&pl);
   rig.Prepare({{1}});
-  rig.engine.StartClick();
+  rig.engine.Start();
   rig.Tick(8);
   EXPECT_TRUE(rig.display.endSignals.empty());
   EXPECT_EQ(rig.engine.state.RepeatCount, 1);
@@ -421,7 +422,7 @@ TEST(EngineEnd, SingleEntryThatIsTheSongAndHoldSongRepeat) {
   EXPECT_TRUE(rig.display.endSignals.empty());
   rig.engine.state.HoldSong = false;
   rig.Tick(2);
-  EXPECT_SEQ(rig.display.endSignals, ElementsAre("0"));
+  EXPECT_SEQ(rig.display.endSignals, ElementsAre(0));
 }
 
 // ---- stop and pause ----------------------------------------------------------------
@@ -430,10 +431,10 @@ TEST(EngineStop, KillsTimerResetsAndRestoresTheDefaultTone) {
   EngineRig rig;
   rig.settings.Program = 20;
   rig.Prepare({{1, 2}});
-  rig.engine.StartClick();
+  rig.engine.Start();
   rig.Tick(2);
   rig.ClearLog();
-  rig.engine.StopClick();
+  rig.engine.Stop();
   EXPECT_FALSE(rig.timer.Running());
   EXPECT_SEQ(rig.Lines(), ElementsAre("0 reset", "0 B0 00 00", "0 B0 20 00", "0 C0 0A", "0 B0 0A 40",
                                        "0 B0 5B 28", "0 B0 5D 00", "0 B0 01 00", "0 B1 00 00", "0 B1 20 00",
@@ -441,11 +442,11 @@ TEST(EngineStop, KillsTimerResetsAndRestoresTheDefaultTone) {
   EXPECT_EQ(rig.engine.state.CurrentRow, 1);
   EXPECT_EQ(rig.display.rollTops.back(), rig.engine.Geometry().RollBaseTop);
   EXPECT_EQ(rig.display.positions.back(), 1);
-  EXPECT_EQ(rig.display.labels[PlayerLabel::Curent], "/ 0");
-  EXPECT_TRUE(rig.display.enabled[PlayerControl::MenuFile]);
-  EXPECT_TRUE(rig.display.enabled[PlayerControl::Start]);
-  EXPECT_FALSE(rig.display.enabled[PlayerControl::Pause]);
-  EXPECT_FALSE(rig.display.enabled[PlayerControl::Stop]);
+  EXPECT_EQ(rig.display.labels[PlayerLabel::Current], "/ 0");
+  EXPECT_TRUE(rig.display.commands.fileMenu);
+  EXPECT_TRUE(rig.display.commands.start);
+  EXPECT_FALSE(rig.display.commands.pause);
+  EXPECT_FALSE(rig.display.commands.stop);
   EXPECT_FALSE(rig.engine.Playing());
   // The lit teeth are back to rest.
   const Rgb24Image comb = rig.engine.CombSnapshot();
@@ -456,19 +457,19 @@ TEST(EngineStop, KillsTimerResetsAndRestoresTheDefaultTone) {
 TEST(EnginePause, PauseAfterAdvanceSkipsTheShownRowOnResume) {
   EngineRig rig;
   rig.Prepare({{1}, {2}, {3}});
-  rig.engine.StartClick();
+  rig.engine.Start();
   rig.Tick(2);  // row 1 sounded
   rig.Tick();   // advance to row 2
   rig.ClearLog();
-  rig.engine.cmPauseClick();
+  rig.engine.TogglePause();
   EXPECT_SEQ(rig.Lines(), ElementsAre("0 reset"));  // music box: no tone restore
   EXPECT_FALSE(rig.timer.Running());
   EXPECT_EQ(rig.display.pauseCaption, "再開");
-  EXPECT_TRUE(rig.display.enabled[PlayerControl::MenuMidi]);
-  EXPECT_TRUE(rig.display.enabled[PlayerControl::Start]);
-  EXPECT_FALSE(rig.display.enabled[PlayerControl::MenuFile]);
+  EXPECT_TRUE(rig.display.commands.midiMenu);
+  EXPECT_TRUE(rig.display.commands.start);
+  EXPECT_FALSE(rig.display.commands.fileMenu);
   EXPECT_TRUE(rig.engine.Paused());
-  rig.engine.cmPauseClick();  // resume: set-up again, then an advance tick
+  rig.engine.TogglePause();  // resume: set-up again, then an advance tick
   EXPECT_EQ(rig.Lines().size(), 1u + 5);
   EXPECT_EQ(rig.engine.state.CurrentRow, 2);
   EXPECT_EQ(rig.engine.state.RepeatCount, 1);
@@ -481,9 +482,9 @@ TEST(EnginePause, OtherProgramIsSetBackToTheMusicBox) {
   EngineRig rig;
   rig.settings.Program = 0;
   rig.Prepare({{1}});
-  rig.engine.StartClick();
+  rig.engine.Start();
   rig.ClearLog();
-  rig.engine.cmPauseClick();
+  rig.engine.TogglePause();
   EXPECT_SEQ(rig.Lines(), ElementsAre("0 reset", "0 B0 00 00", "0 B0 20 00", "0 C0 0A"));
 }
 
@@ -493,20 +494,20 @@ TEST(EngineTempo, FasterAndSlowerTakeTheFinerStep) {
   EngineRig rig;
   rig.Prepare({{1}}, 375);
   ASSERT_EQ(rig.score.Bpm, 80);
-  rig.engine.cmBpmPlusClick();
+  rig.engine.SpeedUp();
   EXPECT_EQ(rig.score.Bpm, 81);
   EXPECT_EQ(rig.score.HalfPeriod, 370);
   EXPECT_EQ(rig.display.labels[PlayerLabel::Bpm], "81 拍/分");
-  rig.engine.cmBpmMinusClick();
+  rig.engine.SlowDown();
   EXPECT_EQ(rig.score.Bpm, 80);
   EXPECT_EQ(rig.score.HalfPeriod, 375);
 
   rig.Prepare({{1}}, 150);
   ASSERT_EQ(rig.score.Bpm, 200);
-  rig.engine.cmBpmPlusClick();
+  rig.engine.SpeedUp();
   EXPECT_EQ(rig.score.HalfPeriod, 149);
   EXPECT_EQ(rig.score.Bpm, 201);
-  rig.engine.cmBpmMinusClick();
+  rig.engine.SlowDown();
   EXPECT_EQ(rig.score.HalfPeriod, 150);
   EXPECT_EQ(rig.score.Bpm, 200);
 }
@@ -515,23 +516,23 @@ TEST(EngineTempo, LimitsAndTimerRestartWhilePlaying) {
   EngineRig rig;
   rig.Prepare({{1}}, 1000);  // Bpm 30
   ASSERT_EQ(rig.score.Bpm, 30);
-  rig.engine.cmBpmMinusClick();
+  rig.engine.SlowDown();
   EXPECT_EQ(rig.score.HalfPeriod, 1000);
 
   rig.Prepare({{1}}, 4);
-  rig.engine.cmBpmPlusClick();
+  rig.engine.SpeedUp();
   EXPECT_EQ(rig.score.HalfPeriod, 4);
 
   rig.Prepare({{1}, {2}}, 375);
-  rig.engine.StartClick();
+  rig.engine.Start();
   EXPECT_EQ(rig.timer.started(), 1);
-  rig.engine.cmBpmPlusClick();
+  rig.engine.SpeedUp();
   EXPECT_EQ(rig.timer.started(), 2);
   EXPECT_EQ(rig.timer.killed(), 1);
   EXPECT_EQ(rig.timer.PeriodMs(), 370);
   EXPECT_EQ(rig.display.labels[PlayerLabel::Time], "0:01");
-  rig.engine.cmPauseClick();
-  rig.engine.cmBpmPlusClick();  // paused: no new timer
+  rig.engine.TogglePause();
+  rig.engine.SpeedUp();  // paused: no new timer
   EXPECT_EQ(rig.timer.started(), 2);
 }
 
@@ -541,29 +542,29 @@ TEST(EnginePosition, BarMovesTheRowAndDraggingHoldsTicks) {
   EngineRig rig;
   std::vector<std::vector<int32_t>> rows(2000, std::vector<int32_t>{1});
   rig.Prepare(rows);
-  rig.engine.PosiBarChange(500, false);  // not playing: ignored
+  rig.engine.MoveToPosition(500, false);  // not playing: ignored
   EXPECT_EQ(rig.engine.state.CurrentRow, 1);
-  rig.engine.StartClick();
+  rig.engine.Start();
   rig.Tick(2);
   EXPECT_EQ(rig.display.positions.back(), 1);  // round(1 / 2) = 0 is kept at 1
-  rig.engine.PosiBarChange(500, true);
+  rig.engine.MoveToPosition(500, true);
   EXPECT_EQ(rig.engine.state.CurrentRow, 1000);
   EXPECT_TRUE(rig.engine.state.Dragging);
-  EXPECT_EQ(rig.display.labels[PlayerLabel::Curent], "/250");
-  EXPECT_EQ(rig.display.labels[PlayerLabel::Beet], "4");
+  EXPECT_EQ(rig.display.labels[PlayerLabel::Current], "/250");
+  EXPECT_EQ(rig.display.labels[PlayerLabel::Beat], "4");
   const RollGeometry& g = rig.engine.Geometry();
   EXPECT_EQ(rig.display.rollTops.back(), g.RollBaseTop - static_cast<int>(std::nearbyint(1000 * g.RowScale * 2)));
   rig.ClearLog();
   rig.Tick(4);
   EXPECT_TRUE(rig.Lines().empty());  // ticks wait while dragging
-  rig.engine.PosiBarChange(501, false);  // released
+  rig.engine.MoveToPosition(501, false);  // released
   EXPECT_FALSE(rig.engine.state.Dragging);
   EXPECT_EQ(rig.engine.state.CurrentRow, 1002);
   rig.Tick(2);
   EXPECT_EQ(rig.engine.state.CurrentRow, 1003);
   EXPECT_EQ(rig.display.positions.back(), 502);  // round(1003 / 2) ties to even
   EXPECT_EQ(rig.engine.state.PositionValue, 502);
-  rig.engine.PosiBarChange(502, true);  // the engine's own move: nothing
+  rig.engine.MoveToPosition(502, true);  // the engine's own move: nothing
   EXPECT_FALSE(rig.engine.state.Dragging);
 }
 
@@ -572,7 +573,7 @@ TEST(EnginePosition, PressOnTheBarHoldsTicksUntilLetGoStopOrANewSong) {
   rig.Prepare(std::vector<std::vector<int32_t>>(100, std::vector<int32_t>{1}));
   rig.engine.PositionBarPressed();  // stopped: nothing to hold
   EXPECT_FALSE(rig.engine.state.Dragging);
-  rig.engine.StartClick();
+  rig.engine.Start();
   rig.Tick(2);
   rig.engine.PositionBarPressed();  // on the handle: no move yet, still held
   rig.ClearLog();
@@ -585,25 +586,25 @@ TEST(EnginePosition, PressOnTheBarHoldsTicksUntilLetGoStopOrANewSong) {
   EXPECT_EQ(rig.engine.state.CurrentRow, 51);
 
   rig.engine.PositionBarPressed();
-  rig.engine.StopClick();
+  rig.engine.Stop();
   EXPECT_FALSE(rig.engine.state.Dragging);
-  rig.engine.StartClick();
+  rig.engine.Start();
   rig.engine.PositionBarPressed();
-  rig.engine.PrepareSong(0);
+  rig.engine.PrepareSong(Preparation::Full);
   EXPECT_FALSE(rig.engine.state.Dragging);
 }
 
 TEST(EngineDataError, StopsAndDisablesPlaying) {
   EngineRig rig;
   rig.Prepare({{1}});
-  rig.engine.StartClick();
+  rig.engine.Start();
   rig.engine.ShowDataError();
   EXPECT_FALSE(rig.timer.Running());
   EXPECT_EQ(rig.display.labels[PlayerLabel::Title], "データ・エラー");
-  EXPECT_FALSE(rig.display.enabled[PlayerControl::Start]);
-  EXPECT_FALSE(rig.display.enabled[PlayerControl::PosiBar]);
+  EXPECT_FALSE(rig.display.commands.start);
+  EXPECT_FALSE(rig.display.enabled[PlayerControl::PositionBar]);
   EXPECT_TRUE(rig.display.enabled[PlayerControl::Next]);
-  EXPECT_TRUE(rig.display.enabled[PlayerControl::Bfor]);
+  EXPECT_TRUE(rig.display.enabled[PlayerControl::Previous]);
 }
 
 TEST(EnginePrepare, ReopensAClosedDevice) {
@@ -636,16 +637,16 @@ TEST(EngineMedia, StartStopAndPauseActOnTheMediaPlayer) {
   rig.engine.SetMediaTransport(&media);
   rig.Prepare({{1}});
   rig.engine.state.MediaActive = true;
-  rig.engine.StartClick();
+  rig.engine.Start();
   EXPECT_FALSE(rig.timer.Running());
   EXPECT_TRUE(rig.Lines().empty());  // no channel set-up for media
-  rig.engine.cmPauseClick();
-  rig.engine.cmPauseClick();
-  rig.engine.StopClick();
+  rig.engine.TogglePause();
+  rig.engine.TogglePause();
+  rig.engine.Stop();
   EXPECT_EQ(media.calls, (std::vector<std::string>{"play", "pause", "play", "stop"}));
   EXPECT_EQ(rig.Lines().size(), 4u);  // the default tone and effects of channel 0 only
   // Preparing a score closes the media player.
-  rig.engine.PrepareSong(0);
+  rig.engine.PrepareSong(Preparation::Full);
   EXPECT_FALSE(rig.engine.state.MediaActive);
   EXPECT_EQ(media.calls.back(), "close");
 }

@@ -44,32 +44,32 @@ TEST(EngineThreads, UserInterfaceAndTimerThreadTogether) {
   ThreadTimer timer;
   CountingDisplay display;
   PlaybackEngine engine(score, settings, devices, timer, display, msgs);
-  engine.PrepareSong(0);
+  engine.PrepareSong(Preparation::Full);
 
-  engine.StartClick();
+  engine.Start();
   std::this_thread::sleep_for(60ms);
   for (int i = 0; i < 20; ++i) {
-    engine.PosiBarChange(100 + 37 * i, i % 2 == 0);
+    engine.MoveToPosition(100 + 37 * i, i % 2 == 0);
     std::this_thread::sleep_for(3ms);
   }
-  engine.PosiBarChange(500, false);  // released: ticks go on
-  engine.cmFwrdMouseDown();
+  engine.MoveToPosition(500, false);  // released: ticks go on
+  engine.FastForwardPressed();
   std::this_thread::sleep_for(30ms);
-  engine.cmFwrdMouseUp();
-  engine.cmRwndMouseDown();
+  engine.FastForwardReleased();
+  engine.RewindPressed();
   std::this_thread::sleep_for(30ms);
-  engine.cmRwndMouseUp();
-  engine.cmBpmMinusClick();
+  engine.RewindReleased();
+  engine.SlowDown();
   engine.state.DisplayOn = false;
   std::this_thread::sleep_for(20ms);
   engine.state.DisplayOn = true;
-  engine.cmPauseClick();
+  engine.TogglePause();
   const size_t atPause = system.log.Events().size();
   std::this_thread::sleep_for(30ms);
   EXPECT_EQ(system.log.Events().size(), atPause);  // nothing after the pause
-  engine.cmPauseClick();
+  engine.TogglePause();
   std::this_thread::sleep_for(40ms);
-  engine.StopClick();
+  engine.Stop();
   const size_t atStop = system.log.Events().size();
   std::this_thread::sleep_for(30ms);
   EXPECT_EQ(system.log.Events().size(), atStop);

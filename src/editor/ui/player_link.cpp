@@ -16,7 +16,7 @@ bool PlayerEditorLink::RunOpenCommand() {
   return true;
 }
 
-void PlayerEditorLink::PrepareSong() { player_.Engine().PrepareSong(0); }
+void PlayerEditorLink::PrepareSong() { player_.Engine().PrepareSong(Preparation::Full); }
 
 void PlayerEditorLink::OpenMidiForEditor() { player_.Devices().ReopenIfUnchecked(); }
 

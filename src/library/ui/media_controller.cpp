@@ -38,7 +38,7 @@ void MediaController::ClearNoteDisplay() {
   if (hooks_.clearNoteDisplay) hooks_.clearNoteDisplay();
 }
 bool MediaController::PlayerVisible() const { return hooks_.playerVisible && hooks_.playerVisible(); }
-PlayerMode MediaController::Mode() const { return hooks_.mode ? hooks_.mode() : PlayerMode::Stopped; }
+Transport MediaController::Mode() const { return hooks_.mode ? hooks_.mode() : Transport::Stopped; }
 bool MediaController::LeftButtonDown() const { return hooks_.leftButtonDown && hooks_.leftButtonDown(); }
 int MediaController::PositionBar() const { return hooks_.positionBar ? hooks_.positionBar() : 1; }
 void MediaController::MidiMenuChanged() {

@@ -22,7 +22,7 @@ struct MediaHooks {
   std::function<void()> showDataError;
   std::function<void()> clearNoteDisplay;
   std::function<bool()> playerVisible;
-  std::function<PlayerMode()> mode;
+  std::function<Transport()> mode;
   std::function<bool()> leftButtonDown;
   std::function<int()> positionBar;
   std::function<void()> midiMenuChanged;
@@ -47,7 +47,7 @@ class MediaController : public QObject, private MediaHost {
   void ShowDataError() override;
   void ClearNoteDisplay() override;
   bool PlayerVisible() const override;
-  PlayerMode Mode() const override;
+  Transport Mode() const override;
   bool LeftButtonDown() const override;
   int PositionBar() const override;
   void StartPositionTimer() override { mTimer_.start(); }

@@ -247,15 +247,15 @@ void PlayerWindow::BuildControls() {
   handOverTimer_.setSingleShot(true);
   connect(&handOverTimer_, &QTimer::timeout, this, [this] { TryHandedOverFile(); });
 
-  connect(start_, &QPushButton::clicked, this, [this] { engine_->StartClick(false); });
-  connect(stop_, &QPushButton::clicked, this, [this] { engine_->StopClick(); });
-  connect(cmPause_, &QPushButton::clicked, this, [this] { engine_->cmPauseClick(); });
-  connect(cmBpmMinus_, &QPushButton::clicked, this, [this] { engine_->cmBpmMinusClick(); });
-  connect(cmBpmPlus_, &QPushButton::clicked, this, [this] { engine_->cmBpmPlusClick(); });
-  connect(cmFwrd_, &QToolButton::pressed, this, [this] { engine_->cmFwrdMouseDown(); });
-  connect(cmFwrd_, &QToolButton::released, this, [this] { engine_->cmFwrdMouseUp(); });
-  connect(cmRwnd_, &QToolButton::pressed, this, [this] { engine_->cmRwndMouseDown(); });
-  connect(cmRwnd_, &QToolButton::released, this, [this] { engine_->cmRwndMouseUp(); });
+  connect(start_, &QPushButton::clicked, this, [this] { engine_->Start(); });
+  connect(stop_, &QPushButton::clicked, this, [this] { engine_->Stop(); });
+  connect(cmPause_, &QPushButton::clicked, this, [this] { engine_->TogglePause(); });
+  connect(cmBpmMinus_, &QPushButton::clicked, this, [this] { engine_->SlowDown(); });
+  connect(cmBpmPlus_, &QPushButton::clicked, this, [this] { engine_->SpeedUp(); });
+  connect(cmFwrd_, &QToolButton::pressed, this, [this] { engine_->FastForwardPressed(); });
+  connect(cmFwrd_, &QToolButton::released, this, [this] { engine_->FastForwardReleased(); });
+  connect(cmRwnd_, &QToolButton::pressed, this, [this] { engine_->RewindPressed(); });
+  connect(cmRwnd_, &QToolButton::released, this, [this] { engine_->RewindReleased(); });
   connect(cmBfor_, &QToolButton::clicked, this, [this] { previousSong(); });
   connect(cmNext_, &QToolButton::clicked, this, [this] { nextSong(); });
   // The bar counts as dragged while the left button is down on it, wherever
@@ -266,7 +266,7 @@ void PlayerWindow::BuildControls() {
       if (attachments_.mediaPosiBarChange) attachments_.mediaPosiBarChange(v, held);
       return;
     }
-    engine_->PosiBarChange(v, held);
+    engine_->MoveToPosition(v, held);
   });
   connect(posiBar_, &PositionBar::pressed, this, [this] {
     if (!engine_->state.MediaActive) engine_->PositionBarPressed();
@@ -456,7 +456,7 @@ void PlayerWindow::closeEvent(QCloseEvent* e) {
     return;
   }
   nxTim_.stop();
-  if (!midiMenu_->menuAction()->isEnabled()) engine_->StopClick();
+  if (!midiMenu_->menuAction()->isEnabled()) engine_->Stop();
   if (engine_->state.MediaActive) {
     mTimer_.stop();
     if (attachments_.closeMedia) attachments_.closeMedia();
@@ -604,7 +604,7 @@ class WindowSmfHooks : public SmfImportHooks {
   void FocusStart() override { base_.FocusStart(); }
   void ProcessEvents() override { base_.ProcessEvents(); }
   LoadProgress* Loading() override { return base_.Loading(); }
-  void PrepareSongFull(Score&, Messages& msgs) override { w_.Engine().PrepareSong(0, msgs); }
+  void PrepareSongFull(Score&, Messages& msgs) override { w_.Engine().PrepareSong(Preparation::Full, msgs); }
   void PrefixCaption(const std::string& positionText) override {
     if (!positionText.empty())
       w_.setWindowTitle(QString::fromStdString(positionText + ".") + w_.windowTitle());
@@ -690,10 +690,10 @@ void PlayerWindow::dropEvent(QDropEvent* e) {
 
 // ---- navigation host ----------------------------------------------------------------
 
-PlayerMode PlayerWindow::Mode() const {
-  if (!midiMenu_->menuAction()->isEnabled()) return PlayerMode::Playing;
-  if (!mnuFile_->menuAction()->isEnabled()) return PlayerMode::Paused;
-  return PlayerMode::Stopped;
+Transport PlayerWindow::Mode() const {
+  if (!midiMenu_->menuAction()->isEnabled()) return Transport::Playing;
+  if (!mnuFile_->menuAction()->isEnabled()) return Transport::Paused;
+  return Transport::Stopped;
 }
 
 bool PlayerWindow::StartEnabled() const { return start_->isEnabled(); }
@@ -732,9 +732,9 @@ QLabel* PlayerWindow::Label(PlayerLabel l) const {
     case PlayerLabel::Bpm: return lblBpm_;
     case PlayerLabel::Time: return lblTime_;
     case PlayerLabel::Total: return lblTotal_;
-    case PlayerLabel::Curent: return lblCurent_;
-    case PlayerLabel::Beet: return lblBeet_;
-    case PlayerLabel::Pich: return lblPich_;
+    case PlayerLabel::Current: return lblCurent_;
+    case PlayerLabel::Beat: return lblBeet_;
+    case PlayerLabel::Pitch: return lblPich_;
     case PlayerLabel::Title: return lblTitle_;
   }
   return nullptr;
@@ -769,19 +769,19 @@ void PlayerWindow::SetEnabled(PlayerControl control, bool enabled) {
     case PlayerControl::Start: w = start_; break;
     case PlayerControl::Stop: w = stop_; break;
     case PlayerControl::Pause: w = cmPause_; break;
-    case PlayerControl::PosiBar: w = posiBar_; break;
-    case PlayerControl::BpmPlus: w = cmBpmPlus_; break;
-    case PlayerControl::BpmMinus: w = cmBpmMinus_; break;
-    case PlayerControl::Fwrd: w = cmFwrd_; break;
-    case PlayerControl::Rwnd: w = cmRwnd_; break;
-    case PlayerControl::Bfor: w = cmBfor_; break;
+    case PlayerControl::PositionBar: w = posiBar_; break;
+    case PlayerControl::Faster: w = cmBpmPlus_; break;
+    case PlayerControl::Slower: w = cmBpmMinus_; break;
+    case PlayerControl::FastForward: w = cmFwrd_; break;
+    case PlayerControl::Rewind: w = cmRwnd_; break;
+    case PlayerControl::Previous: w = cmBfor_; break;
     case PlayerControl::Next: w = cmNext_; break;
-    case PlayerControl::Label3: w = label3_; break;
-    case PlayerControl::Label4: w = label4_; break;
-    case PlayerControl::LblSound: w = lblSound_; break;
-    case PlayerControl::LblPich: w = lblPich_; break;
-    case PlayerControl::LblBpm: w = lblBpm_; break;
-    case PlayerControl::LblBeet: w = lblBeet_; break;
+    case PlayerControl::KeyCaption: w = label3_; break;
+    case PlayerControl::ToneCaption: w = label4_; break;
+    case PlayerControl::ToneName: w = lblSound_; break;
+    case PlayerControl::KeyShift: w = lblPich_; break;
+    case PlayerControl::Tempo: w = lblBpm_; break;
+    case PlayerControl::Beat: w = lblBeet_; break;
     case PlayerControl::MenuFile:
     case PlayerControl::MenuMidi:
       MenuAction(control)->setEnabled(enabled);
@@ -797,14 +797,14 @@ void PlayerWindow::SetEnabled(PlayerControl control, bool enabled) {
   // A button that loses its enabled state while held lets go of it.
   if (!enabled && (w == cmFwrd_ || w == cmRwnd_)) {
     static_cast<QToolButton*>(w)->setDown(false);
-    if (w == cmFwrd_) engine_->cmFwrdMouseUp();
-    if (w == cmRwnd_) engine_->cmRwndMouseUp();
+    if (w == cmFwrd_) engine_->FastForwardReleased();
+    if (w == cmRwnd_) engine_->RewindReleased();
   }
   w->setEnabled(enabled);
 }
 
 void PlayerWindow::SetVisible(PlayerControl control, bool visible) {
-  if (control == PlayerControl::LblBeet) lblBeet_->setVisible(visible);
+  if (control == PlayerControl::Beat) lblBeet_->setVisible(visible);
 }
 
 void PlayerWindow::SetPauseCaption(const std::string& caption) { cmPause_->setText(Q(caption)); }
@@ -899,7 +899,7 @@ void PlayerWindow::SetPosition(int position) {
   QueueFlush();
 }
 
-void PlayerWindow::SignalEndOfSong(const std::string& text) {
+void PlayerWindow::SongEnded(const std::string& text) {
   if (OnUiThread()) {
     FlushDisplay();
     txtChk_->setText(Q(text));

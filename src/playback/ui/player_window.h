@@ -208,7 +208,7 @@ class PlayerWindow : public QMainWindow,
   void ShowComb(const Rgb24Image& comb) override;
   void SetLabel(PlayerLabel label, const std::string& text) override;
   void SetPosition(int position) override;
-  void SignalEndOfSong(const std::string& text) override;
+  void SongEnded(const std::string& text) override;
 
   // ---- PlaylistHost (and NavigationHost where they share a name) ----
   void LoadFirstPlaylistEntry() override { navigation_.LoadFirstPlaylistEntry(); }
@@ -219,11 +219,11 @@ class PlayerWindow : public QMainWindow,
   std::string FileName() const override { return score_.FileName; }
   bool NoMidConversion() const override { return settings_.NoMidConversion; }
   void SetFileName(const std::string& path) override { score_.FileName = path; }
-  PlayerMode Mode() const override;
+  Transport Mode() const override;
   bool StartEnabled() const override;
   bool PauseEnabled() const override;
-  void StopPlayback() override { engine_->StopClick(); }
-  void StartPlayback() override { engine_->StartClick(false); }
+  void StopPlayback() override { engine_->Stop(); }
+  void StartPlayback() override { engine_->Start(); }
   std::string TitleText() const override;
   void SetTitleText(const std::string& text) override;
   void SetHoldSong(bool on) override { engine_->state.HoldSong = on; }

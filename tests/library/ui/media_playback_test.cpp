@@ -90,7 +90,7 @@ struct MediaRig {
   }
   // Plays for up to `ms` until the position display moves; the position.
   int PlayUntilMoved(int ms) {
-    mode = PlayerMode::Playing;
+    mode = Transport::Playing;
     state.TickGate = true;
     media->Session().Play();
     QElapsedTimer t;
@@ -109,7 +109,7 @@ struct MediaRig {
   PlaylistState playlist;
   std::string fileName;
   int dataErrors = 0;
-  PlayerMode mode = PlayerMode::Stopped;
+  Transport mode = Transport::Stopped;
   std::unique_ptr<MediaController> media;
 };
 

@@ -96,7 +96,7 @@ class PlaylistAdvanceTest : public ::testing::Test, protected testing::PlayerRec
     a.openPlaylistFile = [this](const std::string& p) { list->OpenStartPlaylist(p); };
     a.loadMedia = [this](const std::string& pos) { media->Session().OpenMedia(pos); };
     a.closeMedia = [this] { media->Session().Close(); };
-    a.mediaPosiBarChange = [this](int p, bool l) { media->Session().PosiBarChange(p, l); };
+    a.mediaPosiBarChange = [this](int p, bool l) { media->Session().MoveToPosition(p, l); };
     player->Attach(std::move(a));
   }
 
@@ -143,13 +143,13 @@ TEST_F(PlaylistAdvanceTest, ScoreMidiAndMp3PlayThroughAndWrapAround) {
   EXPECT_EQ(score.FileName, mbt);
   ASSERT_TRUE(player->Start()->isEnabled());
   QTest::mouseClick(player->Start(), Qt::LeftButton);
-  ASSERT_EQ(player->Mode(), PlayerMode::Playing);
+  ASSERT_EQ(player->Mode(), Transport::Playing);
 
   PlayScoreToItsEnd();
   EXPECT_EQ(playlist.CurrentEntry(), 1);
   EXPECT_EQ(score.FileName, mid);
   EXPECT_EQ(playlist.DisplayNames()[1], "＊Tune");
-  EXPECT_EQ(player->Mode(), PlayerMode::Playing);
+  EXPECT_EQ(player->Mode(), Transport::Playing);
   EXPECT_TRUE(player->windowTitle().startsWith("2."));
 
   PlayScoreToItsEnd();
@@ -169,7 +169,7 @@ TEST_F(PlaylistAdvanceTest, ScoreMidiAndMp3PlayThroughAndWrapAround) {
   EXPECT_EQ(score.FileName, mbt);
   EXPECT_FALSE(player->Engine().state.MediaActive);
   EXPECT_FALSE(fake.open);
-  EXPECT_EQ(player->Mode(), PlayerMode::Playing);
+  EXPECT_EQ(player->Mode(), Transport::Playing);
   EXPECT_TRUE(msgs.entries.empty()) << msgs.Texts().front();
   player->StopPlayback();
 }

@@ -21,7 +21,7 @@ class IdleHost : public PlaylistHost {
   void SetFileName(const std::string&) override {}
   bool Modified() const override { return false; }
   bool NoMidConversion() const override { return false; }
-  std::string TitleText() const override { return {}; }
+  bool DataError() const override { return false; }
   void SetHoldSong(bool) override {}
   void LoadFirstPlaylistEntry() override {}
   void PlayEntry(int) override {}

@@ -39,7 +39,7 @@ class FakeHost : public PlaylistHost {
   void SetFileName(const std::string& p) override { fileName = p; }
   bool Modified() const override { return false; }
   bool NoMidConversion() const override { return false; }
-  std::string TitleText() const override { return "t"; }
+  bool DataError() const override { return false; }
   void SetHoldSong(bool) override {}
   void LoadFirstPlaylistEntry() override {
     state->MarkFirstEntry();

@@ -101,7 +101,7 @@ TEST_F(PlayerWindowTest, MbtArgumentLoadsOnFirstShowingWithoutPlaying) {
   EXPECT_TRUE(w->Start()->isEnabled());
   EXPECT_FALSE(w->Stop()->isEnabled());
   EXPECT_FALSE(timer.Running());
-  EXPECT_EQ(w->Mode(), PlayerMode::Stopped);
+  EXPECT_EQ(w->Mode(), Transport::Stopped);
   EXPECT_FALSE(w->PicDisp()->pixmap().isNull());
   EXPECT_TRUE(w->windowTitle().startsWith(QString::fromUtf8("さくら")));
   EXPECT_TRUE(msgs.entries.empty());
@@ -120,7 +120,7 @@ TEST_F(PlayerWindowTest, StartPauseStopDriveTheControlsAndLabels) {
   w->openStartFile();
   const int rollBase = w->PicDisp()->y();
   QTest::mouseClick(w->Start(), Qt::LeftButton);
-  EXPECT_EQ(w->Mode(), PlayerMode::Playing);
+  EXPECT_EQ(w->Mode(), Transport::Playing);
   EXPECT_FALSE(w->Start()->isEnabled());
   EXPECT_TRUE(w->Stop()->isEnabled());
   EXPECT_TRUE(w->CmPause()->isEnabled());
@@ -131,8 +131,8 @@ TEST_F(PlayerWindowTest, StartPauseStopDriveTheControlsAndLabels) {
 
   TickRows(9);
   const BarBeat at9 = PlayerBarBeat(9, score.PreRows, score.RowsPerBar);
-  EXPECT_EQ(Text(PlayerLabel::Curent), QStringLiteral("/%1").arg(at9.bar));
-  EXPECT_EQ(Text(PlayerLabel::Beet), QString::number(at9.beat));
+  EXPECT_EQ(Text(PlayerLabel::Current), QStringLiteral("/%1").arg(at9.bar));
+  EXPECT_EQ(Text(PlayerLabel::Beat), QString::number(at9.beat));
   EXPECT_LT(w->PicDisp()->y(), rollBase);
   EXPECT_GT(w->PosiBar()->value(), 1);
   // The struck teeth are lit somewhere on the comb.
@@ -142,7 +142,7 @@ TEST_F(PlayerWindowTest, StartPauseStopDriveTheControlsAndLabels) {
   EXPECT_TRUE(lit);
 
   QTest::mouseClick(w->CmPause(), Qt::LeftButton);
-  EXPECT_EQ(w->Mode(), PlayerMode::Paused);
+  EXPECT_EQ(w->Mode(), Transport::Paused);
   EXPECT_EQ(w->CmPause()->text(), QString::fromUtf8("再開"));
   EXPECT_TRUE(w->Start()->isEnabled());
   EXPECT_TRUE(MidiMenuEnabled());
@@ -150,11 +150,11 @@ TEST_F(PlayerWindowTest, StartPauseStopDriveTheControlsAndLabels) {
   EXPECT_FALSE(timer.Running());
 
   QTest::mouseClick(w->CmPause(), Qt::LeftButton);
-  EXPECT_EQ(w->Mode(), PlayerMode::Playing);
+  EXPECT_EQ(w->Mode(), Transport::Playing);
   QTest::mouseClick(w->Stop(), Qt::LeftButton);
-  EXPECT_EQ(w->Mode(), PlayerMode::Stopped);
-  EXPECT_EQ(Text(PlayerLabel::Curent), QStringLiteral("/ 0"));
-  EXPECT_EQ(Text(PlayerLabel::Beet), QStringLiteral("0"));
+  EXPECT_EQ(w->Mode(), Transport::Stopped);
+  EXPECT_EQ(Text(PlayerLabel::Current), QStringLiteral("/ 0"));
+  EXPECT_EQ(Text(PlayerLabel::Beat), QStringLiteral("0"));
   EXPECT_EQ(w->PosiBar()->value(), 1);
   EXPECT_EQ(w->PicDisp()->y(), rollBase);
   EXPECT_FALSE(w->CmPause()->isEnabled());
@@ -184,9 +184,9 @@ TEST_F(PlayerWindowTest, TimerThreadUpdatesReachTheWindowThroughTheEventLoop) {
     for (int i = 0; i < 8; ++i) timer.Fire();
   });
   t.join();
-  EXPECT_EQ(Text(PlayerLabel::Curent), QStringLiteral("/ 0"));  // not applied yet
+  EXPECT_EQ(Text(PlayerLabel::Current), QStringLiteral("/ 0"));  // not applied yet
   QApplication::processEvents();
-  EXPECT_EQ(Text(PlayerLabel::Curent),
+  EXPECT_EQ(Text(PlayerLabel::Current),
             QStringLiteral("/%1").arg(PlayerBarBeat(4, score.PreRows, score.RowsPerBar).bar));
   EXPECT_EQ(w->Engine().state.CurrentRow, 4);
   // A stop on the user-interface thread is not undone by older queued updates.
@@ -194,7 +194,7 @@ TEST_F(PlayerWindowTest, TimerThreadUpdatesReachTheWindowThroughTheEventLoop) {
   t2.join();
   QTest::mouseClick(w->Stop(), Qt::LeftButton);
   QApplication::processEvents();
-  EXPECT_EQ(Text(PlayerLabel::Curent), QStringLiteral("/ 0"));
+  EXPECT_EQ(Text(PlayerLabel::Current), QStringLiteral("/ 0"));
   EXPECT_EQ(w->PosiBar()->value(), 1);
 }
 
@@ -240,7 +240,7 @@ TEST_F(PlayerWindowTest, ClosingWithUnsavedWorkAndCancelKeepsPlaying) {
   msgs.answers = {false};
   EXPECT_FALSE(w->close());
   EXPECT_EQ(msgs.Texts(), std::vector<std::string>{kCloseDataQuestion});
-  EXPECT_EQ(w->Mode(), PlayerMode::Playing);
+  EXPECT_EQ(w->Mode(), Transport::Playing);
   EXPECT_TRUE(timer.Running());
   // OK closes: the timer stops and the device is closed.
   msgs.answers = {true};
@@ -264,7 +264,7 @@ TEST_F(PlayerWindowTest, DropOfThreeFilesLoadsTheFirst) {
   QApplication::processEvents();
   EXPECT_EQ(score.FileName, Example("kirakira.mbt"));
   EXPECT_TRUE(w->Start()->isEnabled());
-  EXPECT_EQ(w->Mode(), PlayerMode::Stopped);
+  EXPECT_EQ(w->Mode(), Transport::Stopped);
 }
 
 TEST_F(PlayerWindowTest, AFolderDroppedOrNamedIsRefusedLikeAMissingFile) {
@@ -373,18 +373,18 @@ TEST_F(PlaylistNavigation, NextWrapsPreviousStopsAndStatesAreKept) {
   w->nextSong();
   EXPECT_EQ(playlist.CurrentEntry(), 1);
   EXPECT_EQ(score.FileName, Example("kirakira.mbt"));
-  EXPECT_EQ(w->Mode(), PlayerMode::Stopped);
+  EXPECT_EQ(w->Mode(), Transport::Stopped);
   // Paused: loads and starts.
   QTest::mouseClick(w->Start(), Qt::LeftButton);
   QTest::mouseClick(w->CmPause(), Qt::LeftButton);
   w->nextSong();
   EXPECT_EQ(playlist.CurrentEntry(), 2);
-  EXPECT_EQ(w->Mode(), PlayerMode::Playing);
+  EXPECT_EQ(w->Mode(), Transport::Playing);
   // Playing at the last entry: wraps to entry 0 and keeps playing.
   w->nextSong();
   EXPECT_EQ(playlist.CurrentEntry(), 0);
   EXPECT_EQ(score.FileName, Example("sakura.mbt"));
-  EXPECT_EQ(w->Mode(), PlayerMode::Playing);
+  EXPECT_EQ(w->Mode(), Transport::Playing);
   EXPECT_EQ(playlist.DisplayNames()[0], "＊sakura.mbt");
   EXPECT_EQ(playlist.DisplayNames()[2], "hotaru.mbt");
 }
@@ -401,11 +401,11 @@ TEST_F(PlaylistNavigation, EndOfTheLastSongAdvancesToTheFirstAfterTheTimer) {
   EXPECT_TRUE(w->NxTim()->isSingleShot());
   EXPECT_TRUE(w->TxtChk()->text().isEmpty());
   EXPECT_EQ(score.FileName, Example("hotaru.mbt"));  // not loaded before the timer
-  EXPECT_EQ(w->Mode(), PlayerMode::Stopped);
+  EXPECT_EQ(w->Mode(), Transport::Stopped);
   w->loadWaitingSong();
   EXPECT_FALSE(w->NxTim()->isActive());
   EXPECT_EQ(score.FileName, Example("sakura.mbt"));
-  EXPECT_EQ(w->Mode(), PlayerMode::Playing);
+  EXPECT_EQ(w->Mode(), Transport::Playing);
 }
 
 TEST_F(PlaylistNavigation, AboutBoxOpenAtTheEndRepeatsTheSong) {
@@ -416,7 +416,7 @@ TEST_F(PlaylistNavigation, AboutBoxOpenAtTheEndRepeatsTheSong) {
   QApplication::processEvents();
   EXPECT_EQ(playlist.CurrentEntry(), 0);
   EXPECT_FALSE(w->NxTim()->isActive());
-  EXPECT_EQ(w->Mode(), PlayerMode::Playing);
+  EXPECT_EQ(w->Mode(), Transport::Playing);
   EXPECT_LE(w->Engine().state.CurrentRow, 3);
 }
 
@@ -461,7 +461,7 @@ TEST_F(PlayerWindowTest, MidiFilesAreConvertedAndPlayable) {
   EXPECT_TRUE(w->Start()->isEnabled()) << (msgs.entries.empty() ? "" : msgs.entries[0].text);
   EXPECT_EQ(score.ColumnCount, 4);
   // The pitch adjustment raises C4..G4 (average 63) by 15 towards key 78.
-  EXPECT_EQ(Text(PlayerLabel::Pich), QStringLiteral("+15"));
+  EXPECT_EQ(Text(PlayerLabel::Pitch), QStringLiteral("+15"));
   QTest::mouseClick(w->Start(), Qt::LeftButton);
   midi.log.Clear();
   TickRows(score.RowCount);
@@ -492,7 +492,7 @@ TEST(PlayerWithRealTimer, AutomaticAdvanceOverThePlaylist) {
   EXPECT_EQ(score.FileName, Example("kirakira.mbt"));
   EXPECT_EQ(playlist.CurrentEntry(), 0);
   EXPECT_EQ(playlist.DisplayNames()[0], "＊kirakira.mbt");
-  EXPECT_EQ(w.Mode(), PlayerMode::Playing);
+  EXPECT_EQ(w.Mode(), Transport::Playing);
   EXPECT_GE(clock.elapsed(), 500);  // NxTim's half second
   w.Stop()->click();
 }
