@@ -24,7 +24,7 @@ class IdleHost : public PlaylistHost {
   void SetFileName(const std::string&) override {}
   bool Modified() const override { return false; }
   bool NoMidConversion() const override { return false; }
-  std::string TitleText() const override { return "曲"; }
+  bool DataError() const override { return false; }
   void SetHoldSong(bool) override {}
   void LoadFirstPlaylistEntry() override {}
   void PlayEntry(int) override {}

@@ -3,6 +3,12 @@
 // message recorder.
 #pragma once
 
+#include <QAction>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QToolButton>
+
 #include "core/messages.h"
 #include "core/score.h"
 #include "library/playlist_state.h"

@@ -16,19 +16,19 @@ bool PlayerEditorLink::RunOpenCommand() {
   return true;
 }
 
-void PlayerEditorLink::PrepareSong() { player_.Engine().PrepareSong(Preparation::Full); }
+void PlayerEditorLink::PrepareSong() { player_.engine().PrepareSong(Preparation::Full); }
 
-void PlayerEditorLink::OpenMidiForEditor() { player_.Devices().ReopenIfUnchecked(); }
+void PlayerEditorLink::OpenMidiForEditor() { player_.devices().ReopenIfUnchecked(); }
 
-void PlayerEditorLink::SendShortMessage(uint32_t message) { player_.Devices().Out().ShortMsg(message); }
+void PlayerEditorLink::SendShortMessage(uint32_t message) { player_.devices().Out().ShortMsg(message); }
 
-void PlayerEditorLink::ResetMidi() { player_.Devices().Out().Reset(); }
+void PlayerEditorLink::ResetMidi() { player_.devices().Out().Reset(); }
 
-bool PlayerEditorLink::MediaActive() const { return player_.Engine().state.MediaActive.load(); }
+bool PlayerEditorLink::MediaActive() const { return player_.engine().state.MediaActive.load(); }
 
 void PlayerEditorLink::ReleaseMidiForMedia() {
   if (!MediaActive() || UpperExtension(mediaFile_) != ".MID") return;
-  if (player_.Devices().Out().IsOpen()) player_.Devices().CloseDevice();
+  if (player_.devices().Out().IsOpen()) player_.devices().CloseDevice();
 }
 
 void PlayerEditorLink::ShowPlayer() { player_.showAfterEditor(); }
@@ -39,7 +39,7 @@ void PlayerEditorLink::ShowHelp() { player_.showHelp(); }
 
 void PlayerEditorLink::ShowAbout() { player_.showAbout(); }
 
-int PlayerEditorLink::TimerMinPeriod() const { return player_.Engine().state.TimerMinPeriod; }
+int PlayerEditorLink::TimerMinPeriod() const { return player_.engine().state.TimerMinPeriod; }
 
 EditorWindow* OpenEditor(PlayerWindow& player, Score& score, editor::EditorSession& session,
                      const SoundSettings& settings) {

@@ -1,11 +1,12 @@
-// The player window's hidden media player and its 100 ms position timer
-// (MPlayer and MTimer), joined to MediaSession. The player window answers
-// the MediaHooks; the engine gets Session() as its MediaTransport.
+// The player's media player and its 100 ms position timer, joined to
+// MediaSession. The session asks the player window through this controller,
+// which answers from the score, the player window and its position bar, and
+// reports what the player window must do as signals.
 #pragma once
 
 #include <QObject>
+#include <QPointer>
 #include <QTimer>
-#include <functional>
 #include <memory>
 #include <string>
 
@@ -15,51 +16,56 @@
 
 namespace poronka::ui {
 
+class PositionBar;
 class QtMediaPlayer;
-
-struct MediaHooks {
-  std::function<std::string()> fileName;
-  std::function<void()> showDataError;
-  std::function<void()> clearNoteDisplay;
-  std::function<bool()> playerVisible;
-  std::function<Transport()> mode;
-  std::function<bool()> leftButtonDown;
-  std::function<int()> positionBar;
-  std::function<void()> midiMenuChanged;
-};
 
 class MediaController : public QObject, private MediaHost {
   Q_OBJECT
  public:
   // `player` null: the controller's own player, MIDI files through a
   // MidiFileMediaPlayer and everything else through a QtMediaPlayer.
-  MediaController(MediaHooks hooks, PlayerDisplay& display, PlayerState& state, const SoundSettings& settings,
+  MediaController(const Score& score, PlayerDisplay& display, PlayerState& state, const SoundSettings& settings,
                   const PlaylistState& playlist, MidiDevices& devices, Messages& msgs,
                   MediaPlayer* player = nullptr, QObject* parent = nullptr);
   ~MediaController() override;
 
+  // The player window and its position bar (either may be null: not shown,
+  // not held, position 1).
+  void followPlayer(const QWidget* playerWindow, const ui::PositionBar* positionBar);
+
   MediaSession& Session() { return *session_; }
   MediaPlayer& Player() { return *player_; }
-  QTimer& MTimer() { return mTimer_; }
+  QTimer& PositionTimer() { return positionTimer_; }
+  // The signals that nothing is connected to.
+  QStringList unconnectedSignals() const;
+
+ signals:
+  // A media file could not be opened: the player shows the data error.
+  void dataError();
+  // Nothing of a score is shown while media plays.
+  void noteDisplayCleared();
+  // The MIDI device was closed or opened for a media file.
+  void midiMenuChanged();
 
  private:
-  std::string FileName() const override;
-  void ShowDataError() override;
-  void ClearNoteDisplay() override;
+  std::string FileName() const override { return score_.FileName; }
+  void ShowDataError() override { emit dataError(); }
+  void ClearNoteDisplay() override { emit noteDisplayCleared(); }
   bool PlayerVisible() const override;
-  Transport Mode() const override;
   bool LeftButtonDown() const override;
   int PositionBar() const override;
-  void StartPositionTimer() override { mTimer_.start(); }
-  void StopPositionTimer() override { mTimer_.stop(); }
-  void MidiMenuChanged() override;
+  void StartPositionTimer() override { positionTimer_.start(); }
+  void StopPositionTimer() override { positionTimer_.stop(); }
+  void MidiMenuChanged() override { emit midiMenuChanged(); }
 
-  MediaHooks hooks_;
+  const Score& score_;
+  QPointer<const QWidget> playerWindow_;
+  QPointer<const ui::PositionBar> positionBar_;
   std::unique_ptr<QtMediaPlayer> ownPlayer_;
   std::unique_ptr<MidiFileMediaPlayer> midiPlayer_;
   std::unique_ptr<MediaPlayerSwitch> switch_;
   MediaPlayer* player_;
-  QTimer mTimer_;
+  QTimer positionTimer_;
   std::unique_ptr<MediaSession> session_;
 };
 

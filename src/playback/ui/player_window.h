@@ -1,26 +1,25 @@
-// The player window PlayerWindow: the application's main window. It shows the
-// roll and the comb that the playback engine paints, carries the playing
-// controls, the main menu, the help and about box, opens files (menu, drops,
-// command line, previous/next, the end-of-song hand-over) and owns the
-// orderly shutdown. The engine may call the display from its timer thread;
-// those calls are handed to the user-interface thread.
+// The player window: the application's main window. It shows the roll and
+// the comb that the playback engine paints, carries the playing controls and
+// the main menu, opens files (menu, drops, command line, previous/next, the
+// end-of-song hand-over) and owns the orderly shutdown.
+//
+// The engine reports through EngineEvents, whose signals reach the window's
+// display slots on the user-interface thread. The playing commands and the
+// menus follow the engine's PlayerStatus. What the window needs of the other
+// windows (the playlist, the settings dialog, the editor) it asks for with
+// signals; the application connects them (PlayerShell).
+//
+// Files: player_window.cpp (creation, events, opening files),
+// player_window_layout.cpp (controls and menus), player_window_display.cpp
+// (what the engine shows), player_window_commands.cpp (menu commands and
+// loading).
 #pragma once
 
-#include <QAction>
-#include <QLabel>
-#include <QLineEdit>
 #include <QMainWindow>
-#include <QMenu>
+#include <QMetaMethod>
 #include <QPointer>
-#include <QPushButton>
-#include <QSlider>
 #include <QTimer>
-#include <QToolButton>
-#include <atomic>
-#include <functional>
-#include <map>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -33,14 +32,20 @@
 #include "playback/engine.h"
 #include "playback/midi_output.h"
 #include "playback/periodic_timer.h"
+#include "playback/ui/engine_events.h"
 #include "playback/ui/position_bar.h"
 #include "settings/sound_settings.h"
 
+class QAction;
 class QFrame;
+class QLabel;
+class QMenu;
+class QPushButton;
+class QToolButton;
 
 namespace poronka {
 class LoadingWindow;
-class LoadProgress;
+class MediaSession;
 }  // namespace poronka
 
 namespace poronka::ui {
@@ -48,8 +53,7 @@ namespace poronka::ui {
 class SplashWindow;
 class HelpWindow;
 
-extern const char* const kNoDataTitle;           // "データがありません"
-extern const char* const kApplicationTitle;      // "ポロンカ"
+extern const char* const kNoDataTitle;            // "データがありません"
 extern const char* const kScreenTooLargeMessage;  // comb wider than 1000 pixels
 
 // What the player window works on: the records of the run and the platform
@@ -63,7 +67,8 @@ struct PlayerServices {
   PeriodicTimer* timer = nullptr;
   // nullptr: message boxes over the window.
   Messages* messages = nullptr;
-  // The splash window whose timer the creation enables (may be nullptr).
+  // The splash window, which starts closing once the player exists (may be
+  // nullptr).
   SplashWindow* splash = nullptr;
   // The command-line arguments after the program name.
   std::vector<std::string> arguments;
@@ -75,175 +80,108 @@ struct PlayerServices {
   bool quitOnClose = true;
 };
 
-// The windows of later parts, attached by the application when they exist.
-// Menu items whose hook is empty stay disabled.
-struct PlayerAttachments {
-  // "プレイリスト(&L)": show the playlist window.
-  std::function<void()> showPlaylist;
-  // Hides the playlist window through its own close command.
-  std::function<void()> hidePlaylist;
-  // Loads a playlist file named on the command line.
-  std::function<void(const std::string&)> openPlaylistFile;
-  // "設定(&S)": the settings dialog, shown modally.
-  std::function<void()> showSettings;
-  // "作成モード(&C)": creates and shows the editor (the player hides itself
-  // first).
-  std::function<void()> openEditor;
-  // The media opener (FileName is set); positionText is empty or the
-  // 1-based playlist position.
-  std::function<void(const std::string& positionText)> loadMedia;
-  // The settings dialog's key slider follows a key shift set by the MIDI
-  // import.
-  std::function<void(int semitones)> keyShiftChanged;
-  // Media: stop and close at exit; disc tracks for previous/next.
-  std::function<void()> closeMedia;
-  std::function<int()> mediaTrackCount;
-  std::function<int()> mediaCurrentTrack;
-  std::function<void(int)> mediaStepTrack;
-  // The position bar while a media file is open (MediaActive).
-  std::function<void(int position, bool leftButtonDown)> mediaPosiBarChange;
-};
-
-class PlayerWindow : public QMainWindow,
-                public PlayerDisplay,
-                public NavigationHost,
-                public PlaylistHost {
+class PlayerWindow : public QMainWindow, public NavigationHost, public PlaylistHost {
   Q_OBJECT
  public:
   explicit PlayerWindow(PlayerServices services, QWidget* parent = nullptr);
   ~PlayerWindow() override;
 
-  void Attach(PlayerAttachments attachments);
+  // Media files play through `media` (nullptr: media files are refused).
+  void setMedia(MediaSession* media);
 
-  PlaybackEngine& Engine() { return *engine_; }
-  Navigation& Nav() { return navigation_; }
-  MidiDevices& Devices() { return *devices_; }
+  PlaybackEngine& engine() { return *engine_; }
+  EngineEvents& engineEvents() { return events_; }
+  Navigation& navigation() { return navigation_; }
+  MidiDevices& devices() { return *devices_; }
   Messages& Msgs() override { return *msgs_; }
-  int Ppi() const { return ppi_; }
-  const std::string& InstallFolder() const { return installFolder_; }
-  const std::string& HelpFile() const { return helpFile_; }
-  const std::string& ApplicationTitle() const { return applicationTitle_; }
-  bool OpenArgFile() const { return openArgFile_; }
-  bool OpenArgPlaylist() const { return openArgPlaylist_; }
-  const std::vector<std::string>& Arguments() const { return services_.arguments; }
-  // The pixel size of one design unit (ppi / 120).
-  int Scaled(int designPixels) const { return designPixels * ppi_ / kDesignPpi; }
+  // The engine's status (what the commands and navigation follow).
+  const PlayerStatus& status() const { return engine_->state.Status; }
+  Transport transport() const { return status().transport; }
 
-  // Handlers named after their controls.
-  // False when no file went to loading (the dialog or the question cancelled).
-  bool openSong();
+  int ppi() const { return ppi_; }
+  // The pixel size of a length of the 120 ppi layout.
+  int scaled(int designPixels) const { return designPixels * ppi_ / kDesignPpi; }
+  const std::string& installFolder() const { return installFolder_; }
+  const std::string& helpFile() const { return helpFile_; }
+  const std::string& applicationTitle() const { return applicationTitle_; }
+  const std::vector<std::string>& arguments() const { return services_.arguments; }
+  const PlayerServices& services() const { return services_; }
+  // The first argument is a song (opened at the first showing) or a
+  // playlist (opened by the application).
+  bool openArgFile() const { return openArgFile_; }
+  bool openArgPlaylist() const { return openArgPlaylist_; }
+  // The window cannot be resized once it exists.
+  bool canResize() const { return canResize_; }
+  bool playlistVisible() const { return playlistVisible_; }
   // Where the open dialog starts: the example songs of the install folder
   // until a song has been opened, else empty (the dialog's own choice).
-  QString OpenDialogFolder() const;
-  void mnuExitClick() { close(); }
+  QString openDialogFolder() const;
+
+  // Controls, for tests.
+  QPushButton* startButton() const { return start_; }
+  QPushButton* pauseButton() const { return pause_; }
+  QPushButton* stopButton() const { return stop_; }
+  PositionBar* positionBar() const { return positionBar_; }
+  QLabel* label(PlayerLabel l) const;
+  QLabel* rollPicture() const { return roll_; }
+  QLabel* combPicture() const { return comb_; }
+  // The half-second pause between the end of a song and the next entry.
+  QTimer* nextTimer() { return &nextTimer_; }
+  QMenu* fileMenu() const { return fileMenu_; }
+  QMenu* midiMenu() const { return midiMenu_; }
+  HelpWindow* help() const;
+  // The signals of this window that nothing is connected to (each one is a
+  // request that the application must answer).
+  QStringList unconnectedSignals() const;
+
+ public slots:
+  // The File menu's Open: false when no file went to loading (the dialog or
+  // the question was cancelled).
+  bool openSong();
   void showPlaylist();
   void showSettings();
-  void openEditor();
   // The editor takes the player's place: the player hides and comes back
   // where it was.
+  void openEditor();
   void hideForEditor();
   void showAfterEditor();
   void showHelp();
   void showAbout();
   void previousSong() { navigation_.Previous(); }
   void nextSong() { navigation_.Next(); }
+  // The half-second timer after the end of a song ran out.
   void loadWaitingSong() { navigation_.NextTimerFired(); }
-  void applicationMinimized();
-  void applicationRestored();
-  // Puts the window into the data-error state.
-  void ShowDataError();
   // Opens a file named on the command line (the first showing does this).
   void openStartFile();
   // A file handed over by a later start of the program. It is opened as soon
   // as the player is idle (shown, no modal box, no load under way): a
   // playlist file in the playlist window, anything else as the command line
   // opens a song, after the question. Only the latest waiting file counts.
-  void OpenHandedOverFile(const std::string& path);
-  // Loads FileName with the loader of `kind` (NavigationHost).
-  void LoadSong(FileKind kind, const std::string& positionText) override;
-  // A key shift chosen by the MIDI import: settings, Transpose, lblPich.
-  void ApplyKeyShift(int semitones);
-  // The settings dialog's OK: the tone's caption and name, the key label.
-  void SetSoundLabels(const QString& label4, const QString& soundName);
-  void SetPitchText(const QString& text);
+  void openHandedOverFile(const std::string& path);
+  // The data-error state (a media file could not be opened).
+  void showDataError() { engine_->ShowDataError(); }
   // Nothing of a score is shown while media plays.
-  void ClearNoteDisplay();
+  void clearNoteDisplay();
   // The MIDI menu's check marks follow the devices' state.
-  void RefreshDeviceChecks();
-  // The window cannot be resized once it exists.
-  bool FormCanResize() const { return canResize_; }
-  // Notes that the playlist window was hidden by its own close command.
-  void SetPlaylistVisible(bool visible);
-  bool PlaylistVisible() const { return playlistVisible_; }
-  // Applies every display update the timer thread has queued so far.
-  void FlushDisplay();
-
-  // Controls, for the parts that drive them and for tests.
-  QPushButton* Start() const { return start_; }
-  QPushButton* Stop() const { return stop_; }
-  QPushButton* CmPause() const { return cmPause_; }
-  PositionBar* PosiBar() const { return posiBar_; }
-  // The left button is down on the position bar right now.
-  bool PositionBarHeld() const { return posiBar_->Held(); }
-  QLabel* Label(PlayerLabel l) const;
-  QLabel* PicDisp() const { return picDisp_; }
-  QLabel* PicNote() const { return picNote_; }
-  QLineEdit* TxtChk() const { return txtChk_; }
-  QTimer* NxTim() { return &nxTim_; }
-  QMenu* MidiMenu() const { return midiMenu_; }
-  QAction* MenuAction(PlayerControl c) const;
-  HelpWindow* Help() const;
-
-  // ---- PlayerDisplay ----
-  void ShowRoll(const Rgb24Image& roll, int left) override;
-  void SetCaptions(const std::string& windowCaption, const std::string& applicationTitle) override;
-  void SetEnabled(PlayerControl control, bool enabled) override;
-  void SetVisible(PlayerControl control, bool visible) override;
-  void SetPauseCaption(const std::string& caption) override;
-  void FocusStop() override;
-  void FocusStart() override;
-  void SetWaitCursor(bool on) override;
-  void ResetKeyShiftSlider() override;
-  void SetRollTop(int top) override;
-  void ShowComb(const Rgb24Image& comb) override;
-  void SetLabel(PlayerLabel label, const std::string& text) override;
-  void SetPosition(int position) override;
-  void SongEnded(const std::string& text) override;
-
-  // ---- PlaylistHost (and NavigationHost where they share a name) ----
-  void LoadFirstPlaylistEntry() override { navigation_.LoadFirstPlaylistEntry(); }
-  void PlayEntry(int n) override { navigation_.PlayEntry(n); }
-
-  // ---- NavigationHost ----
-  bool Modified() const override { return score_.Modified; }
-  std::string FileName() const override { return score_.FileName; }
-  bool NoMidConversion() const override { return settings_.NoMidConversion; }
-  void SetFileName(const std::string& path) override { score_.FileName = path; }
-  Transport Mode() const override;
-  bool StartEnabled() const override;
-  bool PauseEnabled() const override;
-  void StopPlayback() override { engine_->Stop(); }
-  void StartPlayback() override { engine_->Start(); }
-  std::string TitleText() const override;
-  void SetTitleText(const std::string& text) override;
-  void SetHoldSong(bool on) override { engine_->state.HoldSong = on; }
-  void Repaint() override { repaint(); }
-  void EnableNextTimer() override { nxTim_.start(); }
-  void DisableNextTimer() override { nxTim_.stop(); }
-  void ClearSignalText() override { txtChk_->clear(); }
-  int PlaylistCount() const override { return playlist_.Count(); }
-  std::string PlaylistPath(int n) const override;
-  int CurrentEntry() const override { return playlist_.CurrentEntry(); }
-  void MoveCurrentMarker(int n) override { playlist_.MoveCurrentMarker(n); }
-  void MarkFirstEntry() override { playlist_.MarkFirstEntry(); }
-  int MediaTrackCount() const override;
-  int MediaCurrentTrack() const override;
-  void MediaStepTrack(int delta) override;
-  void OpenPlaylistFile(const std::string& path) override;
+  void refreshDeviceChecks();
+  // The playlist window hid itself.
+  void playlistHidden();
+  // A key shift chosen by the MIDI import: settings, transposition, label.
+  void applyKeyShift(int semitones);
+  // The settings dialog confirmed a key shift with its label text.
+  void setKeyShift(int semitones, const QString& text);
+  // The settings dialog's OK: the tone's caption and name.
+  void setToneLabels(const QString& caption, const QString& toneName);
 
  signals:
-  // The player window was closed (after FormClose agreed).
-  void closed();
+  // Requests to the other windows of the application.
+  void playlistRequested();
+  void playlistHideRequested();
+  void playlistFileRequested(const QString& path);
+  void settingsRequested();
+  void editorRequested();
+  // The key shift changed here (the settings dialog's slider follows).
+  void keyShiftChanged(int semitones);
 
  protected:
   void closeEvent(QCloseEvent* e) override;
@@ -251,35 +189,84 @@ class PlayerWindow : public QMainWindow,
   void showEvent(QShowEvent* e) override;
   void dragEnterEvent(QDragEnterEvent* e) override;
   void dropEvent(QDropEvent* e) override;
+  void connectNotify(const QMetaMethod& signal) override;
+  void disconnectNotify(const QMetaMethod& signal) override;
 
  private:
-  void BuildControls();
-  void BuildMenu();
-  void BuildDeviceMenu();
-  void FormCreate();
-  void UpdatePlaylistView();
-  void UpdateMenuHooks();
-  bool OnUiThread() const;
-  // Queues Flush to the user-interface thread unless one is queued.
-  void QueueFlush();
-  void ApplyLabel(PlayerLabel label, const std::string& text);
-  void ApplyPosition(int position);
-  void ApplyComb(const Rgb24Image& comb);
-  void ApplyRollTop(int top);
-  void TryHandedOverFile();
+  // ---- NavigationHost and PlaylistHost ----
+  bool Modified() const override { return score_.Modified; }
+  std::string FileName() const override { return score_.FileName; }
+  bool NoMidConversion() const override { return settings_.NoMidConversion; }
+  void SetFileName(const std::string& path) override { score_.FileName = path; }
+  PlayerStatus Status() const override { return status(); }
+  bool DataError() const override { return status().content == Content::DataError; }
+  void StopPlayback() override { engine_->Stop(); }
+  void StartPlayback() override { engine_->Start(); }
+  void LoadSong(FileKind kind, const std::string& positionText) override;
+  std::string TitleText() const override;
+  void SetTitleText(const std::string& text) override;
+  void SetHoldSong(bool on) override { engine_->state.HoldSong = on; }
+  void Repaint() override { repaint(); }
+  void EnableNextTimer() override { nextTimer_.start(); }
+  void DisableNextTimer() override { nextTimer_.stop(); }
+  int PlaylistCount() const override { return playlist_.Count(); }
+  std::string PlaylistPath(int n) const override;
+  int CurrentEntry() const override { return playlist_.CurrentEntry(); }
+  void MoveCurrentMarker(int n) override { playlist_.MoveCurrentMarker(n); }
+  void MarkFirstEntry() override { playlist_.MarkFirstEntry(); }
+  void OpenPlaylistFile(const std::string& path) override;
+  int MediaTrackCount() const override;
+  int MediaCurrentTrack() const override;
+  void MediaStepTrack(int delta) override;
+  void LoadFirstPlaylistEntry() override { navigation_.LoadFirstPlaylistEntry(); }
+  void PlayEntry(int n) override { navigation_.PlayEntry(n); }
+
+  // player_window_layout.cpp
+  void buildControls();
+  void buildMenus();
+  void buildDeviceMenu();
+  void fixWindowSize();
+  void connectControls();
+  void connectEngineEvents();
+  // player_window.cpp
+  void setUpForScreen();
+  void tryHandedOverFile();
+  void updatePlaylistView();
+  // player_window_display.cpp
+  void showStatus(const PlayerStatus& status);
+  void refreshCommands();
+  void setControlEnabled(PlayerControl control, bool enabled);
+  void setControlVisible(PlayerControl control, bool visible);
+  void showRoll(const QImage& roll, int left);
+  void setCaptions(const QString& windowCaption, const QString& applicationTitle);
+  void setWaitCursor(bool on);
+  void resetKeyShift();
+  void setRollTop(int top);
+  void showComb(const QImage& comb);
+  void setLabelText(PlayerLabel label, const QString& text);
+  void setPosition(int position);
+  void positionBarMoved(int position);
+  void positionBarLetGo(int position);
+  // True when something is connected to `signal` of this window.
+  template <class... Args>
+  bool isConnected(void (PlayerWindow::*signal)(Args...)) const {
+    return isSignalConnected(QMetaMethod::fromSignal(signal));
+  }
+  LoadingWindow* loadingWindow();
 
   Score& score_;
   SoundSettings& settings_;
   PlaylistState& playlist_;
   PlayerServices services_;
-  PlayerAttachments attachments_;
   std::unique_ptr<Messages> ownMessages_;
   Messages* msgs_;
   std::unique_ptr<MidiDevices> devices_;
+  EngineEvents events_;
   std::unique_ptr<PlaybackEngine> engine_;
   AtomicPlaylistView playlistView_;
   int playlistListener_ = 0;
   Navigation navigation_;
+  MediaSession* media_ = nullptr;
 
   int ppi_ = kDesignPpi;
   bool canResize_ = true;
@@ -288,76 +275,56 @@ class PlayerWindow : public QMainWindow,
   bool playlistVisible_ = false;
   bool shownOnce_ = false;
   bool closing_ = false;
-  bool screenTooLarge_ = false;
   std::optional<QPoint> placeBeforeEditor_;
   std::string installFolder_;
   std::string helpFile_;
   std::string applicationTitle_;
 
-  // Controls.
+  // Controls (their objectName is given where they are built).
   QWidget* client_ = nullptr;
-  QLabel* lblTitle_ = nullptr;
-  QLabel* label2_ = nullptr;
-  QLabel* label1_ = nullptr;
-  QLabel* lblBeet_ = nullptr;
-  QLabel* lblCurent_ = nullptr;
-  QLabel* lblTotal_ = nullptr;
-  QLabel* lblTime_ = nullptr;
-  QLabel* lblBpm_ = nullptr;
-  QPushButton* cmBpmMinus_ = nullptr;
-  QPushButton* cmBpmPlus_ = nullptr;
-  QLabel* label3_ = nullptr;
-  QLabel* lblPich_ = nullptr;
-  QLabel* label4_ = nullptr;
-  QLabel* lblSound_ = nullptr;
+  QLabel* titleCaption_ = nullptr;
+  QLabel* title_ = nullptr;
+  QLabel* positionCaption_ = nullptr;
+  QLabel* beat_ = nullptr;
+  QLabel* currentBar_ = nullptr;
+  QLabel* totalBars_ = nullptr;
+  QLabel* time_ = nullptr;
+  QLabel* tempo_ = nullptr;
+  QPushButton* slower_ = nullptr;
+  QPushButton* faster_ = nullptr;
+  QLabel* keyCaption_ = nullptr;
+  QLabel* keyShift_ = nullptr;
+  QLabel* toneCaption_ = nullptr;
+  QLabel* toneName_ = nullptr;
   QPushButton* start_ = nullptr;
-  QPushButton* cmPause_ = nullptr;
+  QPushButton* pause_ = nullptr;
   QPushButton* stop_ = nullptr;
-  QToolButton* cmRwnd_ = nullptr;
-  QToolButton* cmFwrd_ = nullptr;
-  QToolButton* cmBfor_ = nullptr;
-  QToolButton* cmNext_ = nullptr;
-  PositionBar* posiBar_ = nullptr;
-  QFrame* panel1_ = nullptr;
-  QLabel* picDisp_ = nullptr;
-  QLabel* picNote_ = nullptr;
-  QLineEdit* txtChk_ = nullptr;
-  QTimer mTimer_;
-  QTimer nxTim_;
+  QToolButton* rewind_ = nullptr;
+  QToolButton* fastForward_ = nullptr;
+  QToolButton* previous_ = nullptr;
+  QToolButton* next_ = nullptr;
+  PositionBar* positionBar_ = nullptr;
+  QFrame* rollPanel_ = nullptr;
+  QLabel* roll_ = nullptr;
+  QLabel* comb_ = nullptr;
+  QTimer nextTimer_;
   // A file handed over by a later start, waiting for the player to be idle.
   std::string handedOver_;
   QTimer handOverTimer_;
   int loadDepth_ = 0;
 
-  QMenu* mnuFile_ = nullptr;
-  QAction* mnuOpen_ = nullptr;
-  QAction* mnuExit_ = nullptr;
+  QMenu* fileMenu_ = nullptr;
   QMenu* midiMenu_ = nullptr;
-  QMenu* mnuOption_ = nullptr;
-  QAction* mnuPList_ = nullptr;
-  QAction* mnuSet_ = nullptr;
-  QAction* mnuGrid_ = nullptr;
-  QMenu* mnuHelp_ = nullptr;
-  QAction* mnuExpr_ = nullptr;
-  QAction* mnuVersion_ = nullptr;
+  QMenu* optionMenu_ = nullptr;
+  QMenu* helpMenu_ = nullptr;
+  QAction* playlistAction_ = nullptr;
+  QAction* settingsAction_ = nullptr;
+  QAction* editorAction_ = nullptr;
   std::vector<QAction*> deviceItems_;
 
   QPointer<HelpWindow> help_;
-  // The loading window LoadingWindow, made at the first load.
+  // Made at the first load.
   LoadingWindow* loading_ = nullptr;
-  LoadProgress* LoadingBox();
-
-  // Display updates from the timer thread, coalesced until the
-  // user-interface thread applies them.
-  struct Pending {
-    std::optional<int> rollTop;
-    std::optional<Rgb24Image> comb;
-    std::map<PlayerLabel, std::string> labels;
-    std::optional<int> position;
-  };
-  std::mutex pendingMutex_;
-  Pending pending_;
-  std::atomic<bool> flushQueued_{false};
 };
 
 }  // namespace poronka::ui

@@ -53,7 +53,7 @@ TEST_F(EditorFromPlayer, ACancelledOpenChangesNothing) {
   EXPECT_TRUE(g->State().undo.undoEnabled());
   Leave(g);
   EXPECT_FALSE(session.NeedsPrepare);
-  EXPECT_TRUE(player->Start()->isEnabled());  // the new song was prepared
+  EXPECT_TRUE(player->startButton()->isEnabled());  // the new song was prepared
 }
 
 // Leaving releases the MIDI device for the media player's MIDI file, judged
@@ -61,11 +61,11 @@ TEST_F(EditorFromPlayer, ACancelledOpenChangesNothing) {
 // under.
 TEST_F(EditorFromPlayer, LeavingReleasesTheDeviceForTheMediaPlayersMidiFile) {
   poronka::testing::TempDir dir;
-  player->Engine().state.MediaActive = true;
+  player->engine().state.MediaActive = true;
   for (const auto& [media, savedAs, released] :
        {std::tuple{"tune.mid", "song.MBT", true}, std::tuple{"tune.mp3", "song.mid", false}}) {
-    player->Devices().ReopenIfUnchecked();
-    ASSERT_TRUE(player->Devices().Out().IsOpen());
+    player->devices().ReopenIfUnchecked();
+    ASSERT_TRUE(player->devices().Out().IsOpen());
     score = Score{};
     score.FileName = dir.File(media);
     EditorWindow* g = Edit();
@@ -74,7 +74,7 @@ TEST_F(EditorFromPlayer, LeavingReleasesTheDeviceForTheMediaPlayersMidiFile) {
     };
     g->SMFSaveAsClick();
     Leave(g);
-    EXPECT_EQ(player->Devices().Out().IsOpen(), !released) << media;
+    EXPECT_EQ(player->devices().Out().IsOpen(), !released) << media;
   }
 }
 

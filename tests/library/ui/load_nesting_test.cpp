@@ -46,15 +46,15 @@ TEST_F(LoadNestingTest, ADropDuringALongLoadLoadsAfterIt) {
   // The drop's queued call is delivered by the long load's event processing.
   const std::string shortSong = dir.File("short.mbt");
   QMetaObject::invokeMethod(
-      player.get(), [&] { player->Nav().DropFiles({shortSong}); }, Qt::QueuedConnection);
-  player->Nav().OpenChosenFile(dir.File("long.mbt"));
+      player.get(), [&] { player->navigation().DropFiles({shortSong}); }, Qt::QueuedConnection);
+  player->navigation().OpenChosenFile(dir.File("long.mbt"));
   QApplication::processEvents();
   EXPECT_EQ(score.FileName, shortSong);
   EXPECT_EQ(score.Title, "Short");
   EXPECT_EQ(score.RowCount, 3);
   EXPECT_EQ(score.RowNotes.size(), 4u);
   EXPECT_EQ(score.MaxSlot, 0);
-  EXPECT_FALSE(player->Nav().LoadRunning());
+  EXPECT_FALSE(player->navigation().LoadRunning());
   EXPECT_TRUE(msgs.entries.empty()) << msgs.Texts().front();
 }
 

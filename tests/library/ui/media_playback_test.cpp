@@ -78,19 +78,16 @@ struct MediaRig {
     system.ports.push_back({"Synth"});
     devices.BuildDeviceMenu();
     devices.OpenDevice(devices.DeviceIndex());
-    MediaHooks hooks;
-    hooks.fileName = [this] { return fileName; };
-    hooks.showDataError = [this] { ++dataErrors; };
-    hooks.mode = [this] { return mode; };
-    media = std::make_unique<MediaController>(std::move(hooks), display, state, settings, playlist, devices, msgs);
+    media = std::make_unique<MediaController>(score, display, state, settings, playlist, devices, msgs);
+    QObject::connect(media.get(), &MediaController::dataError, [this] { ++dataErrors; });
   }
   void Open(const std::string& path) {
-    fileName = path;
+    score.FileName = path;
     media->Session().OpenMedia("");
   }
   // Plays for up to `ms` until the position display moves; the position.
   int PlayUntilMoved(int ms) {
-    mode = Transport::Playing;
+    state.Status.transport = Transport::Playing;
     state.TickGate = true;
     media->Session().Play();
     QElapsedTimer t;
@@ -107,9 +104,8 @@ struct MediaRig {
   PlayerState state;
   SoundSettings settings;
   PlaylistState playlist;
-  std::string fileName;
+  Score score;
   int dataErrors = 0;
-  Transport mode = Transport::Stopped;
   std::unique_ptr<MediaController> media;
 };
 

@@ -5,9 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QLineEdit>
+#include <QPushButton>
 #include <QTest>
 
+#include "app/ui/player_shell.h"
 #include "core/text_codec.h"
 #include "library/ui/media_controller.h"
 #include "library/ui/playlist_window.h"
@@ -74,34 +75,17 @@ std::string TaggedMp3() {
 
 class PlaylistAdvanceTest : public ::testing::Test, protected testing::PlayerRecords<> {
  protected:
+  // The application's own wiring, with the scripted media player.
   void SetUp() override {
-    player = std::make_unique<PlayerWindow>(Services());
-    list = std::make_unique<PlaylistWindow>(playlist, msgs, *player, player.get());
-
-    MediaHooks hooks;
-    hooks.fileName = [this] { return score.FileName; };
-    hooks.showDataError = [this] { player->ShowDataError(); };
-    hooks.clearNoteDisplay = [this] { player->ClearNoteDisplay(); };
-    hooks.playerVisible = [this] { return player->isVisible(); };
-    hooks.mode = [this] { return player->Mode(); };
-    hooks.leftButtonDown = [] { return false; };
-    hooks.positionBar = [this] { return player->PosiBar()->value(); };
-    hooks.midiMenuChanged = [this] { player->RefreshDeviceChecks(); };
-    media = std::make_unique<MediaController>(std::move(hooks), *player, player->Engine().state, settings, playlist,
-                                              player->Devices(), player->Msgs(), &fake);
-    player->Engine().SetMediaTransport(&media->Session());
-    PlayerAttachments a;
-    a.showPlaylist = [this] { list->ShowBesidePlayer(); };
-    a.hidePlaylist = [this] { list->cmdHideClick(); };
-    a.openPlaylistFile = [this](const std::string& p) { list->OpenStartPlaylist(p); };
-    a.loadMedia = [this](const std::string& pos) { media->Session().OpenMedia(pos); };
-    a.closeMedia = [this] { media->Session().Close(); };
-    a.mediaPosiBarChange = [this](int p, bool l) { media->Session().MoveToPosition(p, l); };
-    player->Attach(std::move(a));
+    shell = std::make_unique<PlayerShell>(Services(), &fake);
+    ASSERT_TRUE(shell->unconnectedSignals().isEmpty()) << shell->unconnectedSignals().join(", ").toStdString();
+    player = &shell->player();
+    list = &shell->playlistWindow();
+    media = &shell->media();
   }
 
   // Runs the playback timer until the end-of-song hand-over has moved the
-  // playlist marker, then lets NxTim load and start the next song.
+  // playlist marker, then lets the half-second timer load and start the next song.
   void PlayScoreToItsEnd() {
     const int before = playlist.CurrentEntry();
     for (int i = 0; i < 200000 && playlist.CurrentEntry() == before; ++i) {
@@ -109,19 +93,20 @@ class PlaylistAdvanceTest : public ::testing::Test, protected testing::PlayerRec
       if (i % 64 == 0) QApplication::processEvents();
     }
     QApplication::processEvents();
-    FireNxTim();
+    FireNextTimer();
   }
-  void FireNxTim() {
-    ASSERT_TRUE(player->NxTim()->isActive());
-    player->NxTim()->stop();
+  void FireNextTimer() {
+    ASSERT_TRUE(player->nextTimer()->isActive());
+    player->nextTimer()->stop();
     player->loadWaitingSong();
   }
   std::string Current() { return playlist.PlaylistPaths()[static_cast<size_t>(playlist.CurrentEntry())]; }
 
   ScriptedMediaPlayer fake;
-  std::unique_ptr<PlayerWindow> player;
-  std::unique_ptr<PlaylistWindow> list;
-  std::unique_ptr<MediaController> media;
+  std::unique_ptr<PlayerShell> shell;
+  PlayerWindow* player = nullptr;
+  PlaylistWindow* list = nullptr;
+  MediaController* media = nullptr;
   testing::TempDir dir;
 };
 
@@ -141,37 +126,37 @@ TEST_F(PlaylistAdvanceTest, ScoreMidiAndMp3PlayThroughAndWrapAround) {
   EXPECT_EQ(playlist.DisplayNames()[2], "Song Three");
   ASSERT_EQ(playlist.CurrentEntry(), 0);
   EXPECT_EQ(score.FileName, mbt);
-  ASSERT_TRUE(player->Start()->isEnabled());
-  QTest::mouseClick(player->Start(), Qt::LeftButton);
-  ASSERT_EQ(player->Mode(), Transport::Playing);
+  ASSERT_TRUE(player->startButton()->isEnabled());
+  QTest::mouseClick(player->startButton(), Qt::LeftButton);
+  ASSERT_EQ(player->transport(), Transport::Playing);
 
   PlayScoreToItsEnd();
   EXPECT_EQ(playlist.CurrentEntry(), 1);
   EXPECT_EQ(score.FileName, mid);
   EXPECT_EQ(playlist.DisplayNames()[1], "＊Tune");
-  EXPECT_EQ(player->Mode(), Transport::Playing);
+  EXPECT_EQ(player->transport(), Transport::Playing);
   EXPECT_TRUE(player->windowTitle().startsWith("2."));
 
   PlayScoreToItsEnd();
   EXPECT_EQ(playlist.CurrentEntry(), 2);
   EXPECT_EQ(score.FileName, mp3);
-  EXPECT_TRUE(player->Engine().state.MediaActive);
+  EXPECT_TRUE(player->engine().state.MediaActive);
   EXPECT_EQ(fake.fileName, mp3);
   EXPECT_TRUE(fake.playing);
   EXPECT_EQ(player->windowTitle().toStdString().rfind("3.Song Three", 0), 0u);
-  EXPECT_TRUE(media->MTimer().isActive());
+  EXPECT_TRUE(media->PositionTimer().isActive());
 
   // The media player reaches the end: the playlist starts again.
   fake.PlayToEnd();
   QApplication::processEvents();
   EXPECT_EQ(playlist.CurrentEntry(), 0);
-  FireNxTim();
+  FireNextTimer();
   EXPECT_EQ(score.FileName, mbt);
-  EXPECT_FALSE(player->Engine().state.MediaActive);
+  EXPECT_FALSE(player->engine().state.MediaActive);
   EXPECT_FALSE(fake.open);
-  EXPECT_EQ(player->Mode(), Transport::Playing);
+  EXPECT_EQ(player->transport(), Transport::Playing);
   EXPECT_TRUE(msgs.entries.empty()) << msgs.Texts().front();
-  player->StopPlayback();
+  QTest::mouseClick(player->stopButton(), Qt::LeftButton);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDialog>
 #include <QFileInfo>
@@ -50,13 +51,14 @@ class PlayerWindowTest : public ::testing::Test, protected testing::PlayerRecord
     s.arguments = std::move(args);
     w = std::make_unique<PlayerWindow>(std::move(s));
   }
-  QString Text(PlayerLabel l) { return w->Label(l)->text(); }
+  QString Text(PlayerLabel l) { return w->label(l)->text(); }
   // Runs ticks until the row shown is `row` (two ticks a row).
   void TickRows(int rows) {
     for (int i = 0; i < rows * 2; ++i) timer.Fire();
   }
-  bool MidiMenuEnabled() { return w->MenuAction(PlayerControl::MenuMidi)->isEnabled(); }
-  bool FileMenuEnabled() { return w->MenuAction(PlayerControl::MenuFile)->isEnabled(); }
+  bool MidiMenuEnabled() { return w->midiMenu()->menuAction()->isEnabled(); }
+  bool FileMenuEnabled() { return w->fileMenu()->menuAction()->isEnabled(); }
+  QAction* Item(const char* name) { return w->findChild<QAction*>(name); }
 
   std::unique_ptr<PlayerWindow> w;
 };
@@ -75,42 +77,42 @@ TEST_F(PlayerWindowTest, CreationShowsTheEmptyPlayerWithEveryControlOfTheLayout)
   EXPECT_EQ(w->findChild<QWidget*>("cmBfor")->toolTip(), QString::fromUtf8("前の曲へ"));
   EXPECT_EQ(w->findChild<QWidget*>("cmRwnd")->toolTip(), QString::fromUtf8("後退"));
   EXPECT_EQ(w->findChild<QWidget*>("cmFwrd")->toolTip(), QString::fromUtf8("前進"));
-  EXPECT_EQ(w->PosiBar()->minimum(), 1);
-  EXPECT_EQ(w->PosiBar()->maximum(), 1000);
-  EXPECT_EQ(w->PosiBar()->pageStep(), 50);
+  EXPECT_EQ(w->positionBar()->minimum(), 1);
+  EXPECT_EQ(w->positionBar()->maximum(), 1000);
+  EXPECT_EQ(w->positionBar()->pageStep(), 50);
   EXPECT_EQ(Text(PlayerLabel::Bpm), QString::fromUtf8("        拍/分"));
-  EXPECT_FALSE(w->TxtChk()->isVisibleTo(w.get()));
   // The device menu lists the fake port with its hot key, checked (open).
-  ASSERT_EQ(w->MidiMenu()->actions().size(), 1);
-  EXPECT_EQ(w->MidiMenu()->actions()[0]->text(), QString::fromUtf8("Fake Synth(&A)"));
-  EXPECT_TRUE(w->MidiMenu()->actions()[0]->isChecked());
-  // Menu items of windows that are not attached are disabled.
-  EXPECT_FALSE(w->MenuAction(PlayerControl::MenuGrid)->isEnabled());
-  EXPECT_FALSE(w->MenuAction(PlayerControl::MenuSet)->isEnabled());
-  EXPECT_EQ(w->InstallFolder(), std::string(PORONKA_BINARY_DIR) + "/poronka-data");
-  EXPECT_FALSE(w->FormCanResize());
+  ASSERT_EQ(w->midiMenu()->actions().size(), 1);
+  EXPECT_EQ(w->midiMenu()->actions()[0]->text(), QString::fromUtf8("Fake Synth(&A)"));
+  EXPECT_TRUE(w->midiMenu()->actions()[0]->isChecked());
+  // Menu items of windows that nothing provides are disabled.
+  EXPECT_FALSE(Item("mnuGrid")->isEnabled());
+  EXPECT_FALSE(Item("mnuSet")->isEnabled());
+  EXPECT_FALSE(Item("mnuPList")->isEnabled());
+  EXPECT_EQ(w->installFolder(), std::string(PORONKA_BINARY_DIR) + "/poronka-data");
+  EXPECT_FALSE(w->canResize());
   EXPECT_EQ(w->minimumSize(), w->maximumSize());
 }
 
 TEST_F(PlayerWindowTest, MbtArgumentLoadsOnFirstShowingWithoutPlaying) {
   Make({Example("sakura.mbt")});
-  EXPECT_TRUE(w->OpenArgFile());
+  EXPECT_TRUE(w->openArgFile());
   w->openStartFile();
-  EXPECT_FALSE(w->OpenArgFile());
+  EXPECT_FALSE(w->openArgFile());
   EXPECT_EQ(Text(PlayerLabel::Title).left(3), QString::fromUtf8("さくら"));
-  EXPECT_TRUE(w->Start()->isEnabled());
-  EXPECT_FALSE(w->Stop()->isEnabled());
+  EXPECT_TRUE(w->startButton()->isEnabled());
+  EXPECT_FALSE(w->stopButton()->isEnabled());
   EXPECT_FALSE(timer.Running());
-  EXPECT_EQ(w->Mode(), Transport::Stopped);
-  EXPECT_FALSE(w->PicDisp()->pixmap().isNull());
+  EXPECT_EQ(w->transport(), Transport::Stopped);
+  EXPECT_FALSE(w->rollPicture()->pixmap().isNull());
   EXPECT_TRUE(w->windowTitle().startsWith(QString::fromUtf8("さくら")));
   EXPECT_TRUE(msgs.entries.empty());
 }
 
 TEST_F(PlayerWindowTest, PlaylistArgumentIsLeftToThePlaylist) {
   Make({"/x/list.PKL"});
-  EXPECT_TRUE(w->OpenArgPlaylist());
-  EXPECT_FALSE(w->OpenArgFile());
+  EXPECT_TRUE(w->openArgPlaylist());
+  EXPECT_FALSE(w->openArgFile());
   w->openStartFile();
   EXPECT_EQ(Text(PlayerLabel::Title), QString::fromUtf8(kNoDataTitle));
 }
@@ -118,13 +120,13 @@ TEST_F(PlayerWindowTest, PlaylistArgumentIsLeftToThePlaylist) {
 TEST_F(PlayerWindowTest, StartPauseStopDriveTheControlsAndLabels) {
   Make({Example("sakura.mbt")});
   w->openStartFile();
-  const int rollBase = w->PicDisp()->y();
-  QTest::mouseClick(w->Start(), Qt::LeftButton);
-  EXPECT_EQ(w->Mode(), Transport::Playing);
-  EXPECT_FALSE(w->Start()->isEnabled());
-  EXPECT_TRUE(w->Stop()->isEnabled());
-  EXPECT_TRUE(w->CmPause()->isEnabled());
-  EXPECT_EQ(w->CmPause()->text(), QString::fromUtf8("一時停止"));
+  const int rollBase = w->rollPicture()->y();
+  QTest::mouseClick(w->startButton(), Qt::LeftButton);
+  EXPECT_EQ(w->transport(), Transport::Playing);
+  EXPECT_FALSE(w->startButton()->isEnabled());
+  EXPECT_TRUE(w->stopButton()->isEnabled());
+  EXPECT_TRUE(w->pauseButton()->isEnabled());
+  EXPECT_EQ(w->pauseButton()->text(), QString::fromUtf8("一時停止"));
   EXPECT_FALSE(FileMenuEnabled());
   EXPECT_FALSE(MidiMenuEnabled());
   EXPECT_TRUE(timer.Running());
@@ -133,31 +135,31 @@ TEST_F(PlayerWindowTest, StartPauseStopDriveTheControlsAndLabels) {
   const BarBeat at9 = PlayerBarBeat(9, score.PreRows, score.RowsPerBar);
   EXPECT_EQ(Text(PlayerLabel::Current), QStringLiteral("/%1").arg(at9.bar));
   EXPECT_EQ(Text(PlayerLabel::Beat), QString::number(at9.beat));
-  EXPECT_LT(w->PicDisp()->y(), rollBase);
-  EXPECT_GT(w->PosiBar()->value(), 1);
+  EXPECT_LT(w->rollPicture()->y(), rollBase);
+  EXPECT_GT(w->positionBar()->value(), 1);
   // The struck teeth are lit somewhere on the comb.
-  const QImage comb = w->PicNote()->pixmap().toImage();
+  const QImage comb = w->combPicture()->pixmap().toImage();
   bool lit = false;
   for (int x = 0; x < comb.width() && !lit; ++x) lit = comb.pixelColor(x, 2) == QColor(0, 255, 0);
   EXPECT_TRUE(lit);
 
-  QTest::mouseClick(w->CmPause(), Qt::LeftButton);
-  EXPECT_EQ(w->Mode(), Transport::Paused);
-  EXPECT_EQ(w->CmPause()->text(), QString::fromUtf8("再開"));
-  EXPECT_TRUE(w->Start()->isEnabled());
+  QTest::mouseClick(w->pauseButton(), Qt::LeftButton);
+  EXPECT_EQ(w->transport(), Transport::Paused);
+  EXPECT_EQ(w->pauseButton()->text(), QString::fromUtf8("再開"));
+  EXPECT_TRUE(w->startButton()->isEnabled());
   EXPECT_TRUE(MidiMenuEnabled());
   EXPECT_FALSE(FileMenuEnabled());
   EXPECT_FALSE(timer.Running());
 
-  QTest::mouseClick(w->CmPause(), Qt::LeftButton);
-  EXPECT_EQ(w->Mode(), Transport::Playing);
-  QTest::mouseClick(w->Stop(), Qt::LeftButton);
-  EXPECT_EQ(w->Mode(), Transport::Stopped);
+  QTest::mouseClick(w->pauseButton(), Qt::LeftButton);
+  EXPECT_EQ(w->transport(), Transport::Playing);
+  QTest::mouseClick(w->stopButton(), Qt::LeftButton);
+  EXPECT_EQ(w->transport(), Transport::Stopped);
   EXPECT_EQ(Text(PlayerLabel::Current), QStringLiteral("/ 0"));
   EXPECT_EQ(Text(PlayerLabel::Beat), QStringLiteral("0"));
-  EXPECT_EQ(w->PosiBar()->value(), 1);
-  EXPECT_EQ(w->PicDisp()->y(), rollBase);
-  EXPECT_FALSE(w->CmPause()->isEnabled());
+  EXPECT_EQ(w->positionBar()->value(), 1);
+  EXPECT_EQ(w->rollPicture()->y(), rollBase);
+  EXPECT_FALSE(w->pauseButton()->isEnabled());
   EXPECT_TRUE(FileMenuEnabled());
 }
 
@@ -168,18 +170,18 @@ TEST_F(PlayerWindowTest, TempoButtonsChangeTheLabelAndThePositionBarMovesTheRow)
   QTest::mouseClick(w->findChild<QPushButton*>("cmBpmPlus"), Qt::LeftButton);
   EXPECT_NE(Text(PlayerLabel::Bpm), before);
   EXPECT_TRUE(Text(PlayerLabel::Bpm).endsWith(QString::fromUtf8(" 拍/分")));
-  QTest::mouseClick(w->Start(), Qt::LeftButton);
+  QTest::mouseClick(w->startButton(), Qt::LeftButton);
   TickRows(2);
-  w->PosiBar()->setValue(500);
-  const int row = w->Engine().state.CurrentRow;
+  w->positionBar()->setValue(500);
+  const int row = w->engine().state.CurrentRow;
   EXPECT_NEAR(row, score.RowCount / 2, 1);
-  EXPECT_FALSE(w->Engine().state.Dragging);  // no button held
+  EXPECT_FALSE(w->engine().state.Dragging);  // no button held
 }
 
 TEST_F(PlayerWindowTest, TimerThreadUpdatesReachTheWindowThroughTheEventLoop) {
   Make({Example("sakura.mbt")});
   w->openStartFile();
-  QTest::mouseClick(w->Start(), Qt::LeftButton);
+  QTest::mouseClick(w->startButton(), Qt::LeftButton);
   std::thread t([this] {
     for (int i = 0; i < 8; ++i) timer.Fire();
   });
@@ -188,44 +190,44 @@ TEST_F(PlayerWindowTest, TimerThreadUpdatesReachTheWindowThroughTheEventLoop) {
   QApplication::processEvents();
   EXPECT_EQ(Text(PlayerLabel::Current),
             QStringLiteral("/%1").arg(PlayerBarBeat(4, score.PreRows, score.RowsPerBar).bar));
-  EXPECT_EQ(w->Engine().state.CurrentRow, 4);
+  EXPECT_EQ(w->engine().state.CurrentRow, 4);
   // A stop on the user-interface thread is not undone by older queued updates.
   std::thread t2([this] { timer.Fire(), timer.Fire(); });
   t2.join();
-  QTest::mouseClick(w->Stop(), Qt::LeftButton);
+  QTest::mouseClick(w->stopButton(), Qt::LeftButton);
   QApplication::processEvents();
   EXPECT_EQ(Text(PlayerLabel::Current), QStringLiteral("/ 0"));
-  EXPECT_EQ(w->PosiBar()->value(), 1);
+  EXPECT_EQ(w->positionBar()->value(), 1);
 }
 
 TEST_F(PlayerWindowTest, MinimisedWindowKeepsSoundingButFreezesTheRollAndComb) {
   Make({Example("sakura.mbt")});
   w->openStartFile();
-  QTest::mouseClick(w->Start(), Qt::LeftButton);
+  QTest::mouseClick(w->startButton(), Qt::LeftButton);
   TickRows(3);
-  const int top = w->PicDisp()->y();
-  const QImage comb = w->PicNote()->pixmap().toImage();
-  w->applicationMinimized();
-  EXPECT_FALSE(w->Engine().state.DisplayOn);
+  const int top = w->rollPicture()->y();
+  const QImage comb = w->combPicture()->pixmap().toImage();
+  w->setWindowState(Qt::WindowMinimized);
+  EXPECT_FALSE(w->engine().state.DisplayOn);
   midi.log.Clear();
   TickRows(5);
-  EXPECT_EQ(w->PicDisp()->y(), top);
-  EXPECT_EQ(w->PicNote()->pixmap().toImage(), comb);
+  EXPECT_EQ(w->rollPicture()->y(), top);
+  EXPECT_EQ(w->combPicture()->pixmap().toImage(), comb);
   EXPECT_FALSE(midi.log.Sent().empty());  // the notes still sound
-  EXPECT_EQ(w->Engine().state.CurrentRow, 8);
-  w->applicationRestored();
+  EXPECT_EQ(w->engine().state.CurrentRow, 8);
+  w->setWindowState(Qt::WindowNoState);
   TickRows(1);
-  EXPECT_LT(w->PicDisp()->y(), top);
+  EXPECT_LT(w->rollPicture()->y(), top);
 }
 
 TEST_F(PlayerWindowTest, DataErrorStateAfterABadFile) {
   testing::TempDir dir;
   testing::WriteBytes(dir.File("bad.mbt"), "Title\r\nMBT_DATA\r\nabc\r\n4\r\n4\r\n");
   Make();
-  w->Nav().OpenChosenFile(dir.File("bad.mbt"));
+  w->navigation().OpenChosenFile(dir.File("bad.mbt"));
   EXPECT_EQ(Text(PlayerLabel::Title), QString::fromUtf8(kDataErrorTitle));
-  EXPECT_FALSE(w->Start()->isEnabled());
-  EXPECT_FALSE(w->PosiBar()->isEnabled());
+  EXPECT_FALSE(w->startButton()->isEnabled());
+  EXPECT_FALSE(w->positionBar()->isEnabled());
   EXPECT_TRUE(w->findChild<QWidget*>("cmNext")->isEnabled());
   EXPECT_TRUE(w->findChild<QWidget*>("cmBfor")->isEnabled());
   EXPECT_FALSE(msgs.entries.empty());
@@ -235,18 +237,18 @@ TEST_F(PlayerWindowTest, ClosingWithUnsavedWorkAndCancelKeepsPlaying) {
   Make({Example("sakura.mbt")});
   w->openStartFile();
   w->show();
-  QTest::mouseClick(w->Start(), Qt::LeftButton);
+  QTest::mouseClick(w->startButton(), Qt::LeftButton);
   score.Modified = true;
   msgs.answers = {false};
   EXPECT_FALSE(w->close());
   EXPECT_EQ(msgs.Texts(), std::vector<std::string>{kCloseDataQuestion});
-  EXPECT_EQ(w->Mode(), Transport::Playing);
+  EXPECT_EQ(w->transport(), Transport::Playing);
   EXPECT_TRUE(timer.Running());
   // OK closes: the timer stops and the device is closed.
   msgs.answers = {true};
   EXPECT_TRUE(w->close());
   EXPECT_FALSE(timer.Running());
-  EXPECT_FALSE(w->Devices().Out().IsOpen());
+  EXPECT_FALSE(w->devices().Out().IsOpen());
 }
 
 TEST_F(PlayerWindowTest, DropOfThreeFilesLoadsTheFirst) {
@@ -263,8 +265,8 @@ TEST_F(PlayerWindowTest, DropOfThreeFilesLoadsTheFirst) {
   QApplication::sendEvent(w.get(), &drop);
   QApplication::processEvents();
   EXPECT_EQ(score.FileName, Example("kirakira.mbt"));
-  EXPECT_TRUE(w->Start()->isEnabled());
-  EXPECT_EQ(w->Mode(), Transport::Stopped);
+  EXPECT_TRUE(w->startButton()->isEnabled());
+  EXPECT_EQ(w->transport(), Transport::Stopped);
 }
 
 TEST_F(PlayerWindowTest, AFolderDroppedOrNamedIsRefusedLikeAMissingFile) {
@@ -292,36 +294,36 @@ TEST_F(PlayerWindowTest, AFolderDroppedOrNamedIsRefusedLikeAMissingFile) {
     EXPECT_EQ(msgs.Texts(), missing) << ext;
     EXPECT_EQ(Text(PlayerLabel::Title), missingTitle);
     msgs.entries.clear();
-    w->OpenHandedOverFile(dir.File("folder" + ext));
+    w->openHandedOverFile(dir.File("folder" + ext));
     QApplication::processEvents();
     EXPECT_EQ(msgs.Texts(), missing) << ext;
-    EXPECT_FALSE(w->Start()->isEnabled());
+    EXPECT_FALSE(w->startButton()->isEnabled());
   }
 }
 
 TEST_F(PlayerWindowTest, AboutBoxHoldsTheSongWhileOpen) {
   Make();
   {
-    AboutDialog box(w.get(), [this](bool on) { w->Engine().state.HoldSong = on; });
-    EXPECT_TRUE(w->Engine().state.HoldSong);
+    AboutDialog box(w.get(), [this](bool on) { w->engine().state.HoldSong = on; });
+    EXPECT_TRUE(w->engine().state.HoldSong);
     EXPECT_EQ(box.windowTitle(), QString::fromUtf8("バージョン情報"));
     EXPECT_EQ(box.findChild<QLabel*>("Version")->text(), QString::fromUtf8("バージョン：３．３５"));
     EXPECT_EQ(box.findChild<QLabel*>("ProductName")->text(), QString::fromUtf8("ポロンカ"));
     box.accept();
-    EXPECT_FALSE(w->Engine().state.HoldSong);
+    EXPECT_FALSE(w->engine().state.HoldSong);
   }
-  EXPECT_FALSE(w->Engine().state.HoldSong);
+  EXPECT_FALSE(w->engine().state.HoldSong);
 }
 
 TEST_F(PlayerWindowTest, HelpOpensOnceAndIsRaisedTheSecondTime) {
   Make();
   w->showHelp();
-  HelpWindow* help = w->Help();
+  HelpWindow* help = w->help();
   ASSERT_NE(help, nullptr) << (msgs.entries.empty() ? "" : msgs.entries[0].text);
   EXPECT_EQ(help->windowTitle(), QString::fromUtf8("ポロンカ(V3.3)のヘルプ"));
   EXPECT_TRUE(help->Browser()->toPlainText().contains(QString::fromUtf8("演奏")));
   w->showHelp();
-  EXPECT_EQ(w->Help(), help);
+  EXPECT_EQ(w->help(), help);
   help->close();
   QApplication::processEvents();
 }
@@ -351,13 +353,13 @@ class PlaylistNavigation : public PlayerWindowTest {
     Make();
     for (const char* n : {"sakura.mbt", "kirakira.mbt", "hotaru.mbt"})
       playlist.Append(Example(n), n);
-    w->LoadFirstPlaylistEntry();
+    w->navigation().LoadFirstPlaylistEntry();
   }
   // Plays to the end of the current song on the timer and lets the
   // hand-over run.
   void PlayToEnd() {
     const int rows = score.RowCount;
-    for (int i = 0; i < rows * 2 + 4 && w->TxtChk()->text().isEmpty() && !w->NxTim()->isActive(); ++i)
+    for (int i = 0; i < rows * 2 + 4 && !w->nextTimer()->isActive(); ++i)
       timer.Fire();
     QApplication::processEvents();
   }
@@ -373,18 +375,18 @@ TEST_F(PlaylistNavigation, NextWrapsPreviousStopsAndStatesAreKept) {
   w->nextSong();
   EXPECT_EQ(playlist.CurrentEntry(), 1);
   EXPECT_EQ(score.FileName, Example("kirakira.mbt"));
-  EXPECT_EQ(w->Mode(), Transport::Stopped);
+  EXPECT_EQ(w->transport(), Transport::Stopped);
   // Paused: loads and starts.
-  QTest::mouseClick(w->Start(), Qt::LeftButton);
-  QTest::mouseClick(w->CmPause(), Qt::LeftButton);
+  QTest::mouseClick(w->startButton(), Qt::LeftButton);
+  QTest::mouseClick(w->pauseButton(), Qt::LeftButton);
   w->nextSong();
   EXPECT_EQ(playlist.CurrentEntry(), 2);
-  EXPECT_EQ(w->Mode(), Transport::Playing);
+  EXPECT_EQ(w->transport(), Transport::Playing);
   // Playing at the last entry: wraps to entry 0 and keeps playing.
   w->nextSong();
   EXPECT_EQ(playlist.CurrentEntry(), 0);
   EXPECT_EQ(score.FileName, Example("sakura.mbt"));
-  EXPECT_EQ(w->Mode(), Transport::Playing);
+  EXPECT_EQ(w->transport(), Transport::Playing);
   EXPECT_EQ(playlist.DisplayNames()[0], "＊sakura.mbt");
   EXPECT_EQ(playlist.DisplayNames()[2], "hotaru.mbt");
 }
@@ -393,31 +395,30 @@ TEST_F(PlaylistNavigation, EndOfTheLastSongAdvancesToTheFirstAfterTheTimer) {
   w->nextSong();
   w->nextSong();
   ASSERT_EQ(playlist.CurrentEntry(), 2);
-  QTest::mouseClick(w->Start(), Qt::LeftButton);
+  QTest::mouseClick(w->startButton(), Qt::LeftButton);
   PlayToEnd();
   EXPECT_EQ(playlist.CurrentEntry(), 0);
-  EXPECT_TRUE(w->NxTim()->isActive());
-  EXPECT_EQ(w->NxTim()->interval(), 500);
-  EXPECT_TRUE(w->NxTim()->isSingleShot());
-  EXPECT_TRUE(w->TxtChk()->text().isEmpty());
+  EXPECT_TRUE(w->nextTimer()->isActive());
+  EXPECT_EQ(w->nextTimer()->interval(), 500);
+  EXPECT_TRUE(w->nextTimer()->isSingleShot());
   EXPECT_EQ(score.FileName, Example("hotaru.mbt"));  // not loaded before the timer
-  EXPECT_EQ(w->Mode(), Transport::Stopped);
+  EXPECT_EQ(w->transport(), Transport::Stopped);
   w->loadWaitingSong();
-  EXPECT_FALSE(w->NxTim()->isActive());
+  EXPECT_FALSE(w->nextTimer()->isActive());
   EXPECT_EQ(score.FileName, Example("sakura.mbt"));
-  EXPECT_EQ(w->Mode(), Transport::Playing);
+  EXPECT_EQ(w->transport(), Transport::Playing);
 }
 
 TEST_F(PlaylistNavigation, AboutBoxOpenAtTheEndRepeatsTheSong) {
-  QTest::mouseClick(w->Start(), Qt::LeftButton);
-  w->Engine().state.HoldSong = true;
+  QTest::mouseClick(w->startButton(), Qt::LeftButton);
+  w->engine().state.HoldSong = true;
   const int rows = score.RowCount;
   for (int i = 0; i < rows * 2 + 6; ++i) timer.Fire();
   QApplication::processEvents();
   EXPECT_EQ(playlist.CurrentEntry(), 0);
-  EXPECT_FALSE(w->NxTim()->isActive());
-  EXPECT_EQ(w->Mode(), Transport::Playing);
-  EXPECT_LE(w->Engine().state.CurrentRow, 3);
+  EXPECT_FALSE(w->nextTimer()->isActive());
+  EXPECT_EQ(w->transport(), Transport::Playing);
+  EXPECT_LE(w->engine().state.CurrentRow, 3);
 }
 
 }  // namespace
@@ -431,8 +432,8 @@ TEST_F(PlayerWindowTest, CombWiderThanAThousandPixelsIsRefusedWithoutADevice) {
   s.ppi = 300;  // the comb would be 1040 pixels wide
   w = std::make_unique<PlayerWindow>(std::move(s));
   EXPECT_EQ(msgs.Texts(), std::vector<std::string>{kScreenTooLargeMessage});
-  EXPECT_TRUE(w->MidiMenu()->actions().isEmpty());
-  EXPECT_FALSE(w->Devices().Out().IsOpen());
+  EXPECT_TRUE(w->midiMenu()->actions().isEmpty());
+  EXPECT_FALSE(w->devices().Out().IsOpen());
   EXPECT_FALSE(w->acceptDrops());
 }
 
@@ -456,13 +457,13 @@ TEST_F(PlayerWindowTest, MidiFilesAreConvertedAndPlayable) {
   testing::TempDir dir;
   testing::WriteBytes(dir.File("four.mid"), FourNotesMidi());
   Make();
-  w->Nav().OpenChosenFile(dir.File("four.mid"));
+  w->navigation().OpenChosenFile(dir.File("four.mid"));
   EXPECT_NE(Text(PlayerLabel::Title), QString::fromUtf8(kDataErrorTitle));
-  EXPECT_TRUE(w->Start()->isEnabled()) << (msgs.entries.empty() ? "" : msgs.entries[0].text);
+  EXPECT_TRUE(w->startButton()->isEnabled()) << (msgs.entries.empty() ? "" : msgs.entries[0].text);
   EXPECT_EQ(score.ColumnCount, 4);
   // The pitch adjustment raises C4..G4 (average 63) by 15 towards key 78.
   EXPECT_EQ(Text(PlayerLabel::Pitch), QStringLiteral("+15"));
-  QTest::mouseClick(w->Start(), Qt::LeftButton);
+  QTest::mouseClick(w->startButton(), Qt::LeftButton);
   midi.log.Clear();
   TickRows(score.RowCount);
   int noteOns = 0;
@@ -472,29 +473,30 @@ TEST_F(PlayerWindowTest, MidiFilesAreConvertedAndPlayable) {
 }
 
 // The real timer thread with the shortest period: the end of the last
-// entry reaches the window through the event loop and NxTim starts entry 0.
+// entry reaches the window through the event loop and the half-second
+// timer starts entry 0.
 TEST(PlayerWithRealTimer, AutomaticAdvanceOverThePlaylist) {
   testing::PlayerRecords<ThreadTimer> rig;
   Score& score = rig.score;
   PlaylistState& playlist = rig.playlist;
   PlayerWindow w(rig.Services());
   for (const char* n : {"kirakira.mbt", "hotaru.mbt"}) playlist.Append(Example(n), n);
-  w.LoadFirstPlaylistEntry();
+  w.navigation().LoadFirstPlaylistEntry();
   w.nextSong();  // hotaru, the last entry
   ASSERT_EQ(playlist.CurrentEntry(), 1);
   // A short song: the first 12 rows at the timer's minimum period.
   score.RowCount = 12;
-  score.HalfPeriod = w.Engine().state.TimerMinPeriod;
-  w.Start()->click();
+  score.HalfPeriod = w.engine().state.TimerMinPeriod;
+  w.startButton()->click();
   QElapsedTimer clock;
   clock.start();
   while (score.FileName != Example("kirakira.mbt") && clock.elapsed() < 5000) QTest::qWait(5);
   EXPECT_EQ(score.FileName, Example("kirakira.mbt"));
   EXPECT_EQ(playlist.CurrentEntry(), 0);
   EXPECT_EQ(playlist.DisplayNames()[0], "＊kirakira.mbt");
-  EXPECT_EQ(w.Mode(), Transport::Playing);
-  EXPECT_GE(clock.elapsed(), 500);  // NxTim's half second
-  w.Stop()->click();
+  EXPECT_EQ(w.transport(), Transport::Playing);
+  EXPECT_GE(clock.elapsed(), 500);  // the half-second pause
+  w.stopButton()->click();
 }
 
 TEST(MessageBoxText, CarriageReturnsAndLineFeedsAllBreakLines) {
@@ -507,10 +509,9 @@ TEST(MessageBoxText, CarriageReturnsAndLineFeedsAllBreakLines) {
 TEST_F(PlayerWindowTest, AHandedOverFileWaitsUntilThePlayerIsIdle) {
   Make({Example("sakura.mbt")});
   std::vector<std::string> playlists;
-  PlayerAttachments a;
-  a.openPlaylistFile = [&](const std::string& path) { playlists.push_back(path); };
-  a.showPlaylist = [] {};
-  w->Attach(std::move(a));
+  QObject::connect(w.get(), &PlayerWindow::playlistFileRequested,
+                   [&](const QString& path) { playlists.push_back(path.toStdString()); });
+  QObject::connect(w.get(), &PlayerWindow::playlistRequested, [] {});
   w->show();
   w->openStartFile();
   const std::string sakura = score.FileName;
@@ -518,7 +519,7 @@ TEST_F(PlayerWindowTest, AHandedOverFileWaitsUntilThePlayerIsIdle) {
     QDialog box(w.get());
     box.setWindowModality(Qt::ApplicationModal);
     box.show();
-    w->OpenHandedOverFile(Example("kirakira.mbt"));
+    w->openHandedOverFile(Example("kirakira.mbt"));
     QTest::qWait(300);
     EXPECT_EQ(score.FileName, sakura);  // not under a modal box
   }
@@ -529,23 +530,23 @@ TEST_F(PlayerWindowTest, AHandedOverFileWaitsUntilThePlayerIsIdle) {
   // Unsaved work: the question comes first, and Cancel keeps the song.
   score.Modified = true;
   msgs.answers = {false};
-  w->OpenHandedOverFile(Example("hotaru.mbt"));
+  w->openHandedOverFile(Example("hotaru.mbt"));
   EXPECT_EQ(msgs.Texts(), std::vector<std::string>{kReplaceDataQuestion});
   EXPECT_EQ(score.FileName, Example("kirakira.mbt"));
 
   // Both playlist kinds go to the playlist window, which is shown.
-  w->OpenHandedOverFile("/x/list.MBL");
+  w->openHandedOverFile("/x/list.MBL");
   EXPECT_EQ(playlists, std::vector<std::string>{"/x/list.MBL"});
-  EXPECT_TRUE(w->PlaylistVisible());
+  EXPECT_TRUE(w->playlistVisible());
   EXPECT_EQ(score.FileName, Example("kirakira.mbt"));
 }
 
 TEST_F(PlayerWindowTest, TheOpenDialogStartsAmongTheExamplesUntilASongIsOpened) {
   Make();
-  EXPECT_EQ(w->OpenDialogFolder(), QString(PORONKA_BINARY_DIR "/poronka-data/examples"));
-  EXPECT_TRUE(QFileInfo::exists(w->OpenDialogFolder() + "/sakura.mbt"));
+  EXPECT_EQ(w->openDialogFolder(), QString(PORONKA_BINARY_DIR "/poronka-data/examples"));
+  EXPECT_TRUE(QFileInfo::exists(w->openDialogFolder() + "/sakura.mbt"));
   score.FileName = Example("sakura.mbt");
-  EXPECT_TRUE(w->OpenDialogFolder().isEmpty());
+  EXPECT_TRUE(w->openDialogFolder().isEmpty());
 }
 
 TEST(SingleInstance, ASecondStartReachesTheFirst) {
@@ -589,8 +590,8 @@ TEST_F(PlayerWindowTest, PositionBarHoldsTheSongOnlyWhileTheLeftButtonIsDown) {
   Make({Example("sakura.mbt")});
   w->show();
   w->openStartFile();
-  PositionBar* bar = w->PosiBar();
-  QTest::mouseClick(w->Start(), Qt::LeftButton);
+  PositionBar* bar = w->positionBar();
+  QTest::mouseClick(w->startButton(), Qt::LeftButton);
   TickRows(3);
   const QRect early = bar->HandleRect();
   EXPECT_LT(early.center().y(), bar->height() / 4);
@@ -599,39 +600,39 @@ TEST_F(PlayerWindowTest, PositionBarHoldsTheSongOnlyWhileTheLeftButtonIsDown) {
   const QPoint groove(bar->width() / 2, bar->height() - 6);
   ASSERT_FALSE(early.contains(groove));
   QTest::mousePress(bar, Qt::LeftButton, {}, groove);
-  EXPECT_TRUE(w->Engine().state.Dragging);
-  const int pressedAt = w->Engine().state.CurrentRow;
+  EXPECT_TRUE(w->engine().state.Dragging);
+  const int pressedAt = w->engine().state.CurrentRow;
   midi.log.Clear();
   TickRows(3);
   EXPECT_TRUE(midi.log.Sent().empty());
-  EXPECT_EQ(w->Engine().state.CurrentRow, pressedAt);
+  EXPECT_EQ(w->engine().state.CurrentRow, pressedAt);
   QTest::mouseRelease(bar, Qt::LeftButton, {}, groove);
-  EXPECT_FALSE(w->Engine().state.Dragging);
+  EXPECT_FALSE(w->engine().state.Dragging);
   TickRows(2);
-  EXPECT_EQ(w->Engine().state.CurrentRow, pressedAt + 2);
+  EXPECT_EQ(w->engine().state.CurrentRow, pressedAt + 2);
   EXPECT_GT(bar->HandleRect().center().y(), early.center().y());
 
   // Page Down and the wheel turned towards the user move the thumb down.
   const int before = bar->value();
   QTest::keyClick(bar, Qt::Key_PageDown);
   EXPECT_EQ(bar->value(), before + 50);
-  EXPECT_FALSE(w->Engine().state.Dragging);
+  EXPECT_FALSE(w->engine().state.Dragging);
   const QPointF centre = QRectF(bar->rect()).center();
   QWheelEvent wheel(centre, bar->mapToGlobal(centre), {}, QPoint(0, -120), Qt::NoButton, Qt::NoModifier,
                     Qt::NoScrollPhase, false);
   QApplication::sendEvent(bar, &wheel);
   EXPECT_GT(bar->value(), before + 50);
-  EXPECT_FALSE(w->Engine().state.Dragging);
-  const int row = w->Engine().state.CurrentRow;
+  EXPECT_FALSE(w->engine().state.Dragging);
+  const int row = w->engine().state.CurrentRow;
   TickRows(1);
-  EXPECT_EQ(w->Engine().state.CurrentRow, row + 1);
+  EXPECT_EQ(w->engine().state.CurrentRow, row + 1);
 
   // A press lost without a release (the window goes away) lets go as well.
   const QPoint handle = bar->HandleRect().center();
   QTest::mousePress(bar, Qt::LeftButton, {}, handle);
-  EXPECT_TRUE(w->Engine().state.Dragging);
+  EXPECT_TRUE(w->engine().state.Dragging);
   w->hide();
-  EXPECT_FALSE(w->Engine().state.Dragging);
+  EXPECT_FALSE(w->engine().state.Dragging);
   w->show();
   QTest::mouseRelease(bar, Qt::LeftButton, {}, handle);
 }
@@ -639,7 +640,7 @@ TEST_F(PlayerWindowTest, PositionBarHoldsTheSongOnlyWhileTheLeftButtonIsDown) {
 // A title longer than the label: whole lines only, none cut at the bottom.
 TEST_F(PlayerWindowTest, TheTitleShowsTheLinesThatFitAndNoneCutThrough) {
   Make();
-  QLabel* title = w->Label(PlayerLabel::Title);
+  QLabel* title = w->label(PlayerLabel::Title);
   const QString text = QString::fromUtf8("一行目の題名\r\n二行目の説明\r\n三行目の説明\r\n四行目");
   title->setText(text);
   const QImage image = title->grab().toImage();
@@ -763,7 +764,7 @@ TEST_F(PlayerWindowTest, TheHelpMatchesTheMenus) {
   };
   for (QAction* top : w->menuBar()->actions()) {
     named(top);
-    if (top->menu() == w->MidiMenu()) continue;  // the devices of this machine
+    if (top->menu() == w->midiMenu()) continue;  // the devices of this machine
     for (QAction* a : top->menu()->actions())
       if (!a->isSeparator()) named(a);
   }

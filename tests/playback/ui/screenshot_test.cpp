@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QPixmap>
+#include <QPushButton>
 #include <QScreen>
 #include <QTest>
 #include <cstdlib>
@@ -43,21 +44,21 @@ TEST(Screenshots, PlayerSplashAboutHelp) {
   w.move(20, 20);
   w.show();
   QTest::qWait(1200);  // the splash closes, the song loads
-  w.Start()->click();
+  w.startButton()->click();
   const char* rows = std::getenv("PORONKA_SCREENSHOT_ROWS");
   for (int i = 0, n = (rows ? std::atoi(rows) : 21) * 2; i < n; ++i) rig.timer.Fire();
   Shoot(out, "player");
   w.grab().save(out + "/player_window.png");
   {
-    AboutDialog about(&w, [&w](bool on) { w.Engine().state.HoldSong = on; });
+    AboutDialog about(&w, [&w](bool on) { w.engine().state.HoldSong = on; });
     about.show();
     Shoot(out, "about");
   }
   w.showHelp();
-  if (w.Help()) w.Help()->move(60, 60);
+  if (w.help()) w.help()->move(60, 60);
   Shoot(out, "help");
-  w.Stop()->click();
-  if (w.Help()) w.Help()->close();
+  w.stopButton()->click();
+  if (w.help()) w.help()->close();
 }
 
 }  // namespace
