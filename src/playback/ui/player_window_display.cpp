@@ -58,9 +58,11 @@ void PlayerWindow::connectNotify(const QMetaMethod& signal) {
   refreshCommands();
 }
 
+// A receiver being destroyed disconnects while Qt holds its connection lock,
+// so the refresh (which asks for connections again) waits for the event loop.
 void PlayerWindow::disconnectNotify(const QMetaMethod& signal) {
   QMainWindow::disconnectNotify(signal);
-  refreshCommands();
+  QMetaObject::invokeMethod(this, &PlayerWindow::refreshCommands, Qt::QueuedConnection);
 }
 
 void PlayerWindow::setControlEnabled(PlayerControl control, bool enabled) {
