@@ -11,6 +11,7 @@
 #include <QPolygonF>
 #include <cstdio>
 
+#include "core/app_texts.h"
 #include "core/file_io.h"
 
 namespace poronka {
@@ -161,7 +162,7 @@ bool StripPdf(const StripDocument& doc, std::string& bytes, std::string& error) 
                                      doc.landscape ? QPageLayout::Landscape : QPageLayout::Portrait,
                                      QMarginsF(0, 0, 0, 0)));
     writer.setTitle(QString::fromStdString(doc.title));
-    writer.setCreator(QStringLiteral("ポロンカ"));
+    writer.setCreator(QString::fromUtf8(kApplicationName));
     QPainter painter;
     if (!painter.begin(&writer)) {
       error = "PDF を作れません";

@@ -251,6 +251,11 @@ void MediaSession::PositionTick() {
   state_.TickGate = true;
 }
 
+void MediaSession::ShowTrackInTitle() {
+  titleLabel_ = TitleWithTrack(titleLabel_, CurrentTrack());
+  display_.SetLabel(PlayerLabel::Title, titleLabel_);
+}
+
 int MediaSession::CurrentTrack() {
   if (!state_.MediaActive || tracks_ <= 1) return tracks_ > 0 ? 1 : 0;
   try {

@@ -68,6 +68,8 @@ class MediaSession : public MediaTransport {
   int CurrentTrack();
   // Next (+1) or previous (-1) track.
   void StepTrack(int delta);
+  // Puts the current track number into the title label.
+  void ShowTrackInTitle();
 
   // MediaTransport.
   void Close() override;

@@ -199,7 +199,7 @@ bool Navigation::StepDiscTrack(int delta) {
   if (delta > 0 ? track >= tracks : track <= 1) return false;
   host_.MediaStepTrack(delta);
   if (host_.Status().transport == Transport::Playing) return true;
-  host_.SetTitleText(TitleWithTrack(host_.TitleText(), host_.MediaCurrentTrack()));
+  host_.MediaShowTrackInTitle();
   return true;
 }
 

@@ -69,9 +69,6 @@ class NavigationHost {
   // Hands FileName to the loader of `kind`. positionText is empty or the
   // 1-based playlist position.
   virtual void LoadSong(FileKind kind, const std::string& positionText) = 0;
-  // The title label (a disc's track number goes into it).
-  virtual std::string TitleText() const = 0;
-  virtual void SetTitleText(const std::string& text) = 0;
   virtual void SetHoldSong(bool on) = 0;
   virtual void Repaint() {}
 
@@ -98,6 +95,9 @@ class NavigationHost {
   virtual int MediaCurrentTrack() const { return 0; }
   // Asks the media player to go one track forward (+1) or back (-1).
   virtual void MediaStepTrack(int /*delta*/) {}
+  // Shows the current track number in the title label (while the disc
+  // plays, its position timer does).
+  virtual void MediaShowTrackInTitle() {}
 };
 
 class Navigation {

@@ -47,8 +47,6 @@ class FakePlayer : public NavigationHost {
       title = fileName;
     }
   }
-  std::string TitleText() const override { return title; }
-  void SetTitleText(const std::string& t) override { title = t; }
   void SetHoldSong(bool on) override { log.push_back(on ? "hold on" : "hold off"); }
   void EnableNextTimer() override {
     log.push_back("next timer on");
@@ -70,6 +68,7 @@ class FakePlayer : public NavigationHost {
   int MediaTrackCount() const override { return tracks; }
   int MediaCurrentTrack() const override { return track; }
   void MediaStepTrack(int d) override { track += d; }
+  void MediaShowTrackInTitle() override { title = TitleWithTrack(title, track); }
 
   RecordingMessages msgs;
   bool modified = false, noMid = false, songLoaded = false, timerOn = false;

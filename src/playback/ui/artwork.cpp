@@ -1,5 +1,7 @@
 #include "playback/ui/artwork.h"
 
+#include "core/app_texts.h"
+
 #include <QLinearGradient>
 #include <QPainterPath>
 #include <QRadialGradient>
@@ -115,7 +117,7 @@ QPixmap SplashPicture() {
   f.setBold(true);
   p.setFont(f);
   p.setPen(QColor(80, 50, 30));
-  p.drawText(QRectF(270, 120, 230, 70), Qt::AlignCenter, QString::fromUtf8("ポロンカ"));
+  p.drawText(QRectF(270, 120, 230, 70), Qt::AlignCenter, QString::fromUtf8(kApplicationName));
   f.setPixelSize(15);
   f.setBold(false);
   p.setFont(f);

@@ -1,5 +1,7 @@
 #include "playback/ui/message_boxes.h"
 
+#include "core/app_texts.h"
+
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
@@ -20,7 +22,7 @@ void RestoreCursor() {
 }  // namespace
 
 QString PlayerMessageBoxes::Caption() const {
-  return caption_ ? caption_() : QString::fromUtf8("ポロンカ");
+  return caption_ ? caption_() : QString::fromUtf8(kApplicationName);
 }
 
 int PlayerMessageBoxes::Run(QMessageBox::Icon icon, const std::string& text,

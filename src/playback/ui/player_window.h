@@ -203,8 +203,6 @@ class PlayerWindow : public QMainWindow, public NavigationHost, public PlaylistH
   void StopPlayback() override { engine_->Stop(); }
   void StartPlayback() override { engine_->Start(); }
   void LoadSong(FileKind kind, const std::string& positionText) override;
-  std::string TitleText() const override;
-  void SetTitleText(const std::string& text) override;
   void SetHoldSong(bool on) override { engine_->state.HoldSong = on; }
   void Repaint() override { repaint(); }
   void EnableNextTimer() override { nextTimer_.start(); }
@@ -218,6 +216,7 @@ class PlayerWindow : public QMainWindow, public NavigationHost, public PlaylistH
   int MediaTrackCount() const override;
   int MediaCurrentTrack() const override;
   void MediaStepTrack(int delta) override;
+  void MediaShowTrackInTitle() override;
   void LoadFirstPlaylistEntry() override { navigation_.LoadFirstPlaylistEntry(); }
   void PlayEntry(int n) override { navigation_.PlayEntry(n); }
 

@@ -231,5 +231,8 @@ int PlayerWindow::MediaCurrentTrack() const { return media_ ? media_->CurrentTra
 void PlayerWindow::MediaStepTrack(int delta) {
   if (media_) media_->StepTrack(delta);
 }
+void PlayerWindow::MediaShowTrackInTitle() {
+  if (media_) media_->ShowTrackInTitle();
+}
 
 }  // namespace poronka::ui

@@ -122,8 +122,6 @@ void PlayerWindow::setLabelText(PlayerLabel which, const QString& text) {
   if (QLabel* l = label(which)) l->setText(text);
 }
 
-std::string PlayerWindow::TitleText() const { return title_->text().toStdString(); }
-void PlayerWindow::SetTitleText(const std::string& text) { title_->setText(QString::fromStdString(text)); }
 
 void PlayerWindow::setToneLabels(const QString& caption, const QString& toneName) {
   toneCaption_->setText(caption);
