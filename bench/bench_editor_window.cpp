@@ -84,8 +84,8 @@ struct Editor {
     QApplication::processEvents();
   }
   void Cursor(int32_t scoreRow) {
-    const QModelIndex i = win->Model()->index(scoreRow - 1, 0);
-    win->Grid()->selectionModel()->setCurrentIndex(i, QItemSelectionModel::ClearAndSelect);
+    const QModelIndex i = win->model()->index(scoreRow - 1, 0);
+    win->grid()->selectionModel()->setCurrentIndex(i, QItemSelectionModel::ClearAndSelect);
     QApplication::processEvents();
   }
 };
@@ -95,7 +95,7 @@ void BM_OpenLargeScore(benchmark::State& st) {
   for (auto _ : st) {
     Editor e(120);
     e.Open();
-    benchmark::DoNotOptimize(e.win->Model()->rowCount());
+    benchmark::DoNotOptimize(e.win->model()->rowCount());
   }
   st.SetLabel("100000 rows x 120 columns");
 }
@@ -108,7 +108,7 @@ void BM_ClearAndUndoOnLargeScore(benchmark::State& st) {
   for (auto _ : st) {
     e.Cursor(99999);
     e.Trigger("SMDCler");
-    e.Trigger("tbUndo");
+    e.Trigger("SMEUndo");
   }
 }
 BENCHMARK(BM_ClearAndUndoOnLargeScore)->Unit(benchmark::kMillisecond)->Iterations(5);

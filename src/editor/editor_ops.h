@@ -37,7 +37,7 @@ std::string ColumnNameShown(const Score& s, int32_t col, bool flat);
 // True when grid cell (col, grid row) shows "○".
 bool CellMarked(const Score& s, int32_t col, int32_t gridRow);
 
-// lblRowCol: "(5)2･1=5C" for a cell of a score row; the spare row shows
+// The cursor label: "(5)2･1=5C" for a cell of a score row; the spare row shows
 // only "(n)" with an empty label.
 std::string CursorText(const Score& s, GridCell cell, bool flat);
 
@@ -61,32 +61,32 @@ std::vector<uint32_t> RowNoteOns(const Score& s, int32_t scoreRow);
 
 enum class ShowSender { Window, Open, Undo };
 
-// FormShow: a score without pitch columns becomes the New score (base
-// snapshot of kind 2); the window itself takes the base snapshot; Open
-// resets the ring and takes a base snapshot of the new score. Unless the
+// The editor comes up (Window) or Open loaded a score: a score without pitch
+// columns becomes the New score (base snapshot of kind 2); the window itself
+// takes the base snapshot; Open resets the ring and takes a base snapshot of the new score. Unless the
 // sender is Undo: NeedsPrepare is cleared and the cursor goes to column 1,
 // grid row 2.
 void ShowEditor(EditorContext& ctx, ShowSender sender);
 
-// SMFNewClick. Returns false when the question was cancelled.
+// Clears the score for a new song after the question. Returns false when the question was cancelled.
 bool NewScore(EditorContext& ctx);
 
 // ---- notes ------------------------------------------------------------------
 
-// GrdNoteClick: remembers the current cell; toggles its note when the toggle
+// Remembers the current cell; toggles its note when the toggle
 // is armed, the cell is on a score row and the selection is one cell.
 // Returns true when the score changed.
 bool ToggleNote(EditorContext& ctx);
 
-// GrdNoteKeyDown for Up (-1) and Down (+1): strikes every note of the score
-// row above or below the current cell when ChkSon is checked.
+// Up (-1) and Down (+1) on the grid: strikes every note of the score row
+// above or below the current cell when sounding on cursor moves is on.
 void SoundRowForMove(EditorContext& ctx, int direction);
 
 // ---- clipboard --------------------------------------------------------------
 
-// SMECopyClick: copies the selection and collapses it.
+// Copies the selection and collapses it.
 void CopySelection(EditorContext& ctx);
-// SMEPastClick: pastes at the current cell. Does nothing before any copy.
+// Pastes at the current cell. Does nothing before any copy.
 void Paste(EditorContext& ctx);
 // Hints of the paste command: the menu item's and the button's.
 std::string PasteMenuHint(const Clipboard& c);
@@ -94,7 +94,7 @@ std::string PasteButtonHint(const Clipboard& c);
 
 // ---- undo and redo ----------------------------------------------------------
 
-// tbUndoClick / tbRedoClick; return the kind applied (None when disabled).
+// Undo and redo; return the kind applied (None when disabled).
 SnapshotKind UndoStep(EditorContext& ctx);
 SnapshotKind RedoStep(EditorContext& ctx);
 
@@ -102,17 +102,17 @@ SnapshotKind RedoStep(EditorContext& ctx);
 
 // The texts of the dialog's fields.
 struct SongInfoFields {
-  std::string speed;    // txtSpeed, ms per row
-  std::string phrlen;   // txtPhrlen, RowsPerBar
-  std::string note;     // txtNote, NoteValue
-  std::string brc;      // txtBRC, PreRows
-  std::string title;    // txtTitle, lines separated by "\r\n" or "\n"
+  std::string speed;    // speed field, ms per row
+  std::string phrlen;   // rows per bar field, RowsPerBar
+  std::string note;     // note value field, NoteValue
+  std::string brc;      // pre-count field, PreRows
+  std::string title;    // title, lines separated by "\r\n" or "\n"
 };
 enum class SongInfoField { None, Speed, Phrlen, Note, Brc };
 
-// FormShow of SongInfoDialog.
+// The fields the song information dialog opens with.
 SongInfoFields SongInfoFromScore(const Score& s);
-// OKButtonClick: runs the checks in order; on a refusal shows its message
+// The dialog's OK: runs the checks in order; on a refusal shows its message
 // and returns the field to focus (the score is unchanged). Otherwise applies
 // the values and returns None.
 SongInfoField ApplySongInfo(EditorContext& ctx, const SongInfoFields& f);

@@ -114,12 +114,12 @@ class UndoRing {
   // Restore(kind): takes a snapshot of the score after a change.
   void Take(SnapshotKind kind, const Score& s, GridCell cursor);
 
-  // Undo one step (tbUndoClick). Does nothing and returns false while the
+  // Undo one step. Does nothing and returns false while the
   // Undo command is disabled. Otherwise applies the kind stored at the
   // current place with the values of the place before it, and returns the
   // kind applied.
   SnapshotKind Undo(Score& s);
-  // Redo one step (tbRedoClick); kinds 5 and 9 are applied as each other.
+  // Redo one step; kinds 5 and 9 are applied as each other.
   SnapshotKind Redo(Score& s);
 
   bool undoEnabled() const { return undoEnabled_; }
@@ -170,16 +170,16 @@ struct PromptRequest {
   PromptMode mode = PromptMode::Phrajt;
   std::string caption = "確認ダイアログ";
   std::string text = "ほんとうですか？";
-  // txtNote (ColAdd, Phrajt): initial text and input mask.
+  // The entry field (ColAdd, Phrajt): initial text and input mask.
   std::string entry;
   std::string mask;
-  // cmbOct (NotMov): the items and the one selected at first.
+  // The amount list (NotMov): the items and the one selected at first.
   std::vector<std::string> items;
   std::string selected;
 };
 
-// Called when OK is pressed with the entry text (txtNote's or the chosen
-// cmbOct item); sets the prompt result and returns true to close the box,
+// Called when OK is pressed with the entry text (the typed entry or the
+// chosen amount); sets the prompt result and returns true to close the box,
 // or false to keep it open with its entry (a refused ColAdd entry).
 using PromptOk = std::function<bool(const std::string& entry, std::string& result)>;
 
@@ -195,7 +195,7 @@ struct EditorState {
   GridRect selection;  // the grid's selection (contains `current`)
   bool toggleArmed = false;
   bool flatDisplay = false;      // rdoSF: false "＃表示", true "♭表示"
-  bool soundOnCursor = true;     // ChkSon "カーソル移動発音"
+  bool soundOnCursor = true;     // the "カーソル移動発音" check box
   UndoRing undo;
 
   // Moves the grid's current cell and collapses the selection to it.

@@ -5,11 +5,11 @@
 // columns move, takes its undo snapshot, sets the flags and returns what the
 // grid must redraw.
 //
-// The grid window calls them from its handlers with the grid's current cell
+// The editor window calls them from its slots with the grid's current cell
 // and selection stored in EditorState first:
-//   SMDINoteClick -> InsertPitch(ctx)        SMDAHighClick -> AddHighPitches(ctx)
-//   SMDALowClick  -> AddLowPitches(ctx)      SMDNoteClick  -> DeleteSelectedPitches(ctx)
-//   SMDClerClick  -> CleanupPitches(ctx)     SMEMoveClick  -> TransposePitches(ctx)
+//   insertPitchColumn()   -> InsertPitch(ctx)     addHighOctave()      -> AddHighPitches(ctx)
+//   addLowOctave()        -> AddLowPitches(ctx)   deletePitchColumns() -> DeleteSelectedPitches(ctx)
+//   removeUnusedPitches() -> CleanupPitches(ctx)  transpose()          -> TransposePitches(ctx)
 #pragma once
 
 #include <cstdint>
@@ -31,7 +31,7 @@ std::string PitchRangeMessage(int32_t count);
 // "5個の音を削除しました。"
 std::string CleanupMessage(int32_t count);
 
-// SMDINoteClick: asks for a pitch name (prompt mode ColAdd); the box's OK
+// Asks for a pitch name (prompt mode ColAdd); the box's OK
 // checks the name and inserts the column (see InsertPitchEntry).
 GridUpdate InsertPitch(EditorContext& ctx);
 // What the box's OK does with an entry such as "6A" (or "5d" with flats
@@ -42,17 +42,17 @@ GridUpdate InsertPitch(EditorContext& ctx);
 bool InsertPitchEntry(Score& s, bool flatDisplay, Messages& messages, const std::string& entry,
                       std::string& result);
 
-// SMDAHighClick / SMDALowClick.
+// An octave of columns above the highest or below the lowest column.
 GridUpdate AddHighPitches(EditorContext& ctx);
 GridUpdate AddLowPitches(EditorContext& ctx);
 
-// SMDNoteClick: deletes the selection's pitch columns after the question.
+// Deletes the selection's pitch columns after the question.
 GridUpdate DeleteSelectedPitches(EditorContext& ctx);
-// SMDClerClick: deletes every pitch column that no score row uses (never
+// Deletes every pitch column that no score row uses (never
 // the last remaining column) and reports the count.
 GridUpdate CleanupPitches(EditorContext& ctx);
 
-// SMEMoveClick: transposes every column by the amount chosen in the prompt
+// Transposes every column by the amount chosen in the prompt
 // box (mode NotMov). The notes stay in their columns.
 GridUpdate TransposePitches(EditorContext& ctx);
 // The items the transposition list offers: "-24".."+24" without the ones

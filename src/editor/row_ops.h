@@ -5,13 +5,13 @@
 // context, takes its undo snapshot, sets the flags and returns what the grid
 // must redraw.
 //
-// The grid window calls them from its handlers with the grid's current cell
+// The editor window calls them from its slots with the grid's current cell
 // and selection stored in EditorState first:
-//   SMDIRowClick  -> InsertRows(ctx, 1)         SMDIPharClick -> InsertBar(ctx)
-//   SMDRowClick   -> DeleteSelectedRows(ctx)
-//   SMDI2xClick   -> MultiplyResolution(ctx, 2) SMDI3xClick   -> MultiplyResolution(ctx, 3)
-//   SMDTDupClick  -> DivideResolution(ctx, 2)   SMDTSmlClick  -> DivideResolution(ctx, 3)
-//   SMDPhrClick   -> AdjustBarLength(ctx)
+//   insertRow()        -> InsertRows(ctx, 1)         insertBar() -> InsertBar(ctx)
+//   deleteRows()       -> DeleteSelectedRows(ctx)
+//   doubleResolution() -> MultiplyResolution(ctx, 2) tripleResolution() -> MultiplyResolution(ctx, 3)
+//   halveResolution()  -> DivideResolution(ctx, 2)   divideResolutionByThree() -> DivideResolution(ctx, 3)
+//   adjustBarLength()  -> AdjustBarLength(ctx)
 #pragma once
 
 #include <cstdint>

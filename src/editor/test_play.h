@@ -5,20 +5,20 @@
 // Threads: the timer calls Tick() on its own thread. The tick sends the
 // row's note-ons from there and reports the row it played through the
 // RowPlayed callback, which must hand the cursor move, the scrolling and
-// lblRowCol to the user-interface thread by a queued call. The score is only
-// read while playing (the user-interface thread waits in the modal box).
+// the cursor label to the user-interface thread by a queued call. The score
+// is only read while playing (the user-interface thread waits in the modal box).
 // Stop() kills the timer, waits for a tick still running to end, and only
 // then resets the output, so no note sounds after the reset.
 //
-// The grid window's cmTestClick:
+// The editor window's testPlay():
 //   MidiOutTestOutput output(devices.Out());
 //   RunTestPlay(ctx, timer, output, TimerMinPeriod,
 //               [this](int32_t a) { QMetaObject::invokeMethod(this, [this, a] {
 //                   move the cursor to grid row a + 1, scroll so that
 //                   TestPlayScrollTop(a) is the first visible row, set
-//                   lblRowCol to CursorText(...); }, Qt::QueuedConnection); });
+//                   the cursor label to CursorText(...); }, Qt::QueuedConnection); });
 //   with the grid's focused cell drawn as selected while it runs. The
-//   prompt box in mode Test hides ButOK and captions ButCancel "中止".
+//   prompt box in mode Test hides its OK button and captions Cancel "中止".
 #pragma once
 
 #include <atomic>
@@ -95,7 +95,7 @@ class TestPlayer {
   std::atomic<int32_t> gridRow_{kFirstGridRow};
 };
 
-// cmTestClick: starts test play from the grid's current cell, shows the
+// Starts test play from the grid's current cell, shows the
 // prompt box modally through the host and stops when it returns. The cursor
 // ends on the last row played (also remembered). Nothing in the score
 // changes and no snapshot is taken.

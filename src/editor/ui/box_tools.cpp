@@ -119,7 +119,7 @@ std::string BoxTools::BoxFolder() {
 
 BoxTools::BoxTools(EditorWindow& window, const SoundSettings& settings) : QObject(&window), w_(window) {
   setObjectName("BoxTools");
-  exporter_ = new AudioExporter(&w_, w_.Context().score, settings, w_.Context().messages);
+  exporter_ = new AudioExporter(&w_, w_.context().score, settings, w_.context().messages);
   // "WAV で保存" follows the Save As command in the file menu.
   if (QMenu* file = w_.findChild<QMenu*>("SMFile")) {
     const QList<QAction*> items = file->actions();
@@ -187,7 +187,7 @@ void BoxTools::LoadBoxFromFile() {
   MusicBox b;
   std::string error;
   if (!LoadMusicBox(*path, b, error)) {
-    w_.Context().messages.ShowError(error);
+    w_.context().messages.ShowError(error);
     return;
   }
   ChooseBox(b);
@@ -195,25 +195,25 @@ void BoxTools::LoadBoxFromFile() {
 
 void BoxTools::AfterOperation(bool changed) {
   if (changed) {
-    w_.AfterChange(SnapshotKind::None);
-    w_.SyncCursorFromState();
+    w_.afterChange(SnapshotKind::None);
+    w_.syncCursorFromState();
   }
-  w_.UpdateRowColLabel();
-  w_.Grid()->setFocus();
+  w_.updateCursorLabel();
+  w_.grid()->setFocus();
   if (fitDialog_ && fitDialog_->isVisible()) fitDialog_->Refresh();
 }
 
 void BoxTools::TransposeScoreToFit() {
   if (!HasBox()) return;
-  w_.ReadSelectionFromView();
-  AfterOperation(TransposeToFit(w_.Context(), box_).changed);
+  w_.readSelectionFromView();
+  AfterOperation(TransposeToFit(w_.context(), box_).changed);
 }
 
 void BoxTools::MapScoreToBoxComb() {
   if (!HasBox()) return;
-  w_.ReadSelectionFromView();
+  w_.readSelectionFromView();
   QApplication::setOverrideCursor(Qt::WaitCursor);
-  const bool changed = MapScoreToComb(w_.Context(), box_).changed;
+  const bool changed = MapScoreToComb(w_.context(), box_).changed;
   if (QApplication::overrideCursor()) QApplication::restoreOverrideCursor();
   AfterOperation(changed);
 }
@@ -225,16 +225,16 @@ void BoxTools::ShowFitReport() {
         &w_,
         [this](double mm) {
           mmPerRow_ = mm;
-          return CheckFit(w_.Context().score, box_, mm);
+          return CheckFit(w_.context().score, box_, mm);
         },
         [this](int32_t row, int32_t col) {
-          const Score& s = w_.Context().score;
-          EditorState& st = w_.State();
+          const Score& s = w_.context().score;
+          EditorState& st = w_.state();
           st.MoveTo({std::clamp(col, 1, std::max(1, s.ColumnCount)), GridRowOf(std::clamp(row, 1, s.RowCount))});
           st.RememberCurrent();
-          w_.SyncCursorFromState();
-          w_.Grid()->scrollTo(w_.Grid()->currentIndex(), QAbstractItemView::PositionAtCenter);
-          w_.UpdateRowColLabel();
+          w_.syncCursorFromState();
+          w_.grid()->scrollTo(w_.grid()->currentIndex(), QAbstractItemView::PositionAtCenter);
+          w_.updateCursorLabel();
         },
         mmPerRow_);
   }
@@ -245,7 +245,7 @@ void BoxTools::ShowFitReport() {
 
 void BoxTools::ShowStripPreview() {
   if (!HasBox()) return;
-  auto* d = new StripPreviewDialog(w_.Context().score, box_, mmPerRow_, w_.Context().messages, &w_);
+  auto* d = new StripPreviewDialog(w_.context().score, box_, mmPerRow_, w_.context().messages, &w_);
   d->setAttribute(Qt::WA_DeleteOnClose);
   d->open();
 }

@@ -1,4 +1,4 @@
-// EditorWindow: the score editor window. The grid GrdNote is a model/view table
+// EditorWindow: the score editor window. The note grid is a model/view table
 // over the shared Score (only visible cells are drawn); every change goes
 // through the editor operations of editor/editor_ops.h and the view is told
 // what to redraw.
@@ -50,8 +50,9 @@ class EditorPlayer {
   virtual void ShowPlayer() = 0;
   // Closes the player window, which ends the application.
   virtual void ExitApplication() = 0;
-  virtual void ShowHelp() = 0;   // showHelp
-  virtual void ShowAbout() = 0;  // showAbout
+  // The player's help and its about box.
+  virtual void ShowHelp() = 0;
+  virtual void ShowAbout() = 0;
   // The timer minimum period (ms) for test play.
   virtual int TimerMinPeriod() const { return 4; }
 };
@@ -71,18 +72,18 @@ class NoteGridModel : public QAbstractTableModel {
   Qt::ItemFlags flags(const QModelIndex& index) const override;
 
   // Lays the whole score out again (sizes, headers, labels, marks).
-  void Rebuild();
+  void rebuild();
   // Redraws the marks of grid rows top..bottom.
-  void RowsChanged(int32_t topGridRow, int32_t bottomGridRow);
+  void rowsChanged(int32_t topGridRow, int32_t bottomGridRow);
   // Redraws the header rows (pitch names, flat display).
-  void HeadersChanged();
+  void headersChanged();
   // Relabels all rows.
-  void LabelsChanged();
+  void labelsChanged();
 
-  static QModelIndex IndexOf(const QAbstractItemModel* m, editor::GridCell c) {
+  static QModelIndex indexOf(const QAbstractItemModel* m, editor::GridCell c) {
     return m->index(c.row - editor::kFirstGridRow, c.col - 1);
   }
-  static editor::GridCell CellOf(const QModelIndex& i) {
+  static editor::GridCell cellOf(const QModelIndex& i) {
     return {i.column() + 1, i.row() + editor::kFirstGridRow};
   }
 
@@ -99,67 +100,77 @@ class EditorWindow : public QMainWindow, private editor::EditorHost {
  public:
   // `messages` nullptr: message boxes over this window.
   EditorWindow(Score& score, editor::EditorSession& session, const SoundSettings& settings,
-           Messages* messages, EditorPlayer& player, QWidget* parent = nullptr);
+               Messages* messages, EditorPlayer& player, QWidget* parent = nullptr);
   ~EditorWindow() override;
 
-  // Handlers named after their controls.
-  void SMFNewClick();
-  void SMFOpenClick();
-  void SMFSaveClick();
-  void SMFSaveAsClick();
-  void SMFPlayClick() { close(); }
-  void cmPModClick() { close(); }
-  void SMFExitClick();
-  void tbUndoClick();
-  void tbRedoClick();
-  void SMECopyClick();
-  void SMEPastClick();
-  void SMEInfoClick();
-  void rdoSFClick(bool flats);
-  void SMHExpClick();
-  void SMHVerClick();
-  // Row, bar, resolution and pitch operations and test play.
-  void SMEMoveClick();
-  void SMDIRowClick();
-  void SMDIPharClick();
-  void SMDINoteClick();
-  void SMDAHighClick();
-  void SMDALowClick();
-  void SMDI2xClick();
-  void SMDI3xClick();
-  void SMDTDupClick();
-  void SMDTSmlClick();
-  void SMDRowClick();
-  void SMDNoteClick();
-  void SMDClerClick();
-  void SMDPhrClick();
-  void cmTestClick();
+ public slots:
+  // File commands (editor_window_commands.cpp).
+  void newScore();
+  void openScore();
+  // Writes an MBT file in place; any other name goes through saveAs().
+  void save();
+  void saveAs();
+  // Closes the editor; the player comes back.
+  void returnToPlayer() { close(); }
+  // Asks about unsaved changes, then closes the editor and the player.
+  void exitApplication();
 
+  // Edit commands.
+  void undo();
+  void redo();
+  void copy();
+  void paste();
+  void editSongInfo();
+  // Pitch names with flats (true) or sharps (false).
+  void showFlats(bool flats);
+  void showHelp();
+  void showAbout();
+
+  // Row, bar, resolution and pitch operations and test play
+  // (editor_window_ops.cpp).
+  void transpose();
+  void insertRow();
+  void insertBar();
+  void insertPitchColumn();
+  void addHighOctave();
+  void addLowOctave();
+  void doubleResolution();
+  void tripleResolution();
+  void halveResolution();
+  void divideResolutionByThree();
+  void deleteRows();
+  void deletePitchColumns();
+  void removeUnusedPitches();
+  void adjustBarLength();
+  void testPlay();
+
+ public:
   // Redraws the grid and the labels after an operation took a snapshot of
   // `kind` (None: everything that may have changed).
-  void AfterChange(editor::SnapshotKind kind);
+  void afterChange(editor::SnapshotKind kind);
   // Moves the grid's cursor to the state's current cell and selection.
-  void SyncCursorFromState();
+  void syncCursorFromState();
   // Copies the grid's current selection into the editor state.
-  void ReadSelectionFromView();
+  void readSelectionFromView();
   // Scrolls so that `gridRow` is the first visible row.
-  void ScrollToRow(int32_t gridRow);
-  // lblNote ends in "分音符／行" (true) or "分音符" (false) from now on.
-  void SetNoteLabelPerRow(bool perRow) { notePerRow_ = perRow; }
-  // Sets lblRowCol for the current cell.
-  void UpdateRowColLabel();
+  void scrollToRow(int32_t gridRow);
+  // The note value label ends in "分音符／行" (true) or "分音符" (false)
+  // from now on.
+  void setNoteLabelPerRow(bool perRow) { notePerRow_ = perRow; }
+  // Shows the current cell in the cursor position label.
+  void updateCursorLabel();
 
   // The save dialog; tests replace it. Returns the chosen file name and
   // filter index (1..4), or nothing when cancelled.
   std::function<std::optional<std::pair<std::string, int>>(const std::string& fileName)> saveDialog;
 
   // For the operations and tests.
-  editor::EditorContext& Context() { return ctx_; }
-  editor::EditorState& State() { return state_; }
-  QTableView* Grid() const { return grid_; }
-  NoteGridModel* Model() const { return model_; }
-  QLabel* RowColLabel() const { return lblRowCol_; }
-  bool NotePerRowLabel() const { return notePerRow_; }
+  editor::EditorContext& context() { return ctx_; }
+  editor::EditorState& state() { return state_; }
+  QTableView* grid() const { return grid_; }
+  NoteGridModel* model() const { return model_; }
+  QLabel* cursorLabel() const { return cursorLabel_; }
+  bool notePerRowLabel() const { return notePerRow_; }
 
  protected:
   void showEvent(QShowEvent* e) override;
@@ -173,19 +184,32 @@ class EditorWindow : public QMainWindow, private editor::EditorHost {
   std::string RunPrompt(const editor::PromptRequest& request, const editor::PromptOk& onOk) override;
   void ProcessEvents() override;
 
-  void BuildMenus();
-  void BuildHeader();
-  void FormShow();
-  void GrdNoteClick();
-  void GrdNoteSelectCell(editor::GridCell cell);
-  bool GrdNoteKeyDown(QKeyEvent* e);
-  void UpdateLabels();
-  void UpdateUndoRedo();
-  void UpdatePaste();
-  void ScrollToTopLeft();
-  void WriteWith(editor::SaveWriter writer);
+  // Building (editor_window_layout.cpp): the grid view, one action per
+  // command shown in the menus and on the tool bar, and the labels above
+  // the grid.
+  void buildGrid();
+  void createActions();
+  void buildHeader();
+
+  // First showing: the score as the editor takes it over.
+  void prepareForShow();
+  // The sharp/flat buttons follow the state without reporting it back.
+  void showFlatButtons();
+  // Grid mouse and keys.
+  bool handleGridMouse(QEvent* event);
+  bool handleGridKey(QKeyEvent* e);
+  // Remembers the current cell; toggles its note when a click or a key has
+  // armed the toggle.
+  void toggleCurrentNote();
+  // The cursor moved to `cell`: repaints the guide cells and the label.
+  void showCursorMovedTo(editor::GridCell cell);
+  void updateLabels();
+  void updateUndoRedo();
+  void updatePaste();
+  void scrollToTopLeft();
+  void writeWith(editor::SaveWriter writer);
   // Puts the test play box where the row that plays stays visible.
-  void PlaceTestPlayBox(QWidget& box) const;
+  void placeTestPlayBox(QWidget& box) const;
 
   Score& score_;
   editor::EditorSession& session_;
@@ -198,29 +222,29 @@ class EditorWindow : public QMainWindow, private editor::EditorHost {
 
   NoteGridModel* model_ = nullptr;
   QTableView* grid_ = nullptr;
-  QLabel* lblTitle_ = nullptr;
-  QLabel* lblSpeed_ = nullptr;
-  QLabel* lblPhrlen_ = nullptr;
-  QLabel* lblNote_ = nullptr;
-  QLabel* lblRowCol_ = nullptr;
-  QRadioButton* rdoSharp_ = nullptr;
-  QRadioButton* rdoFlat_ = nullptr;
-  QCheckBox* ChkSon_ = nullptr;
-  QPushButton* cmPMod_ = nullptr;
-  QPushButton* cmTest_ = nullptr;
-  QAction* SMEUndo_ = nullptr;
-  QAction* tbUndo_ = nullptr;
-  QAction* SMERedo_ = nullptr;
-  QAction* tbRedo_ = nullptr;
-  QAction* SMEPast_ = nullptr;
-  QAction* tbPast_ = nullptr;
+  QLabel* titleLabel_ = nullptr;
+  QLabel* speedLabel_ = nullptr;
+  QLabel* barLengthLabel_ = nullptr;
+  QLabel* noteValueLabel_ = nullptr;
+  QLabel* cursorLabel_ = nullptr;
+  QRadioButton* sharpsButton_ = nullptr;
+  QRadioButton* flatsButton_ = nullptr;
+  QCheckBox* soundOnMoveBox_ = nullptr;
+  QPushButton* playerButton_ = nullptr;
+  QPushButton* testPlayButton_ = nullptr;
+
+  // The actions whose state follows the editor (shared by menu and tool bar).
+  QAction* undoAction_ = nullptr;
+  QAction* redoAction_ = nullptr;
+  QAction* pasteAction_ = nullptr;
+  QWidget* pasteToolButton_ = nullptr;
 
   bool shown_ = false;
   bool exiting_ = false;
-  bool syncing_ = false;   // the view is being moved by the window itself
+  bool syncing_ = false;     // the view is being moved by the window itself
   bool pressArmed_ = false;  // a plain left press is under way on pressIndex_
   QPersistentModelIndex pressIndex_;
-  bool notePerRow_ = true;  // lblNote ends in "分音符／行"
+  bool notePerRow_ = true;  // the note value label ends in "分音符／行"
 };
 
 }  // namespace poronka::ui

@@ -1,5 +1,5 @@
 // The row, bar, resolution and pitch operations and test play of the editor
-// window. Each runs its editor operation and then redraws with AfterChange.
+// window. Each runs its editor operation and then redraws with afterChange().
 #include <QApplication>
 #include <QMetaObject>
 
@@ -17,20 +17,20 @@ namespace {
 
 // The grid's current cell and selection go into the editor state first.
 void ReadGrid(EditorWindow& w) {
-  const QModelIndex cur = w.Grid()->currentIndex();
-  if (cur.isValid()) w.State().current = NoteGridModel::CellOf(cur);
-  w.ReadSelectionFromView();
+  const QModelIndex cur = w.grid()->currentIndex();
+  if (cur.isValid()) w.state().current = NoteGridModel::cellOf(cur);
+  w.readSelectionFromView();
 }
 
 // Redraws after an operation: the grid follows the score, the cursor and
 // the scrolling go where the operation put them.
 void Follow(EditorWindow& w, const GridUpdate& u, SnapshotKind kind) {
-  if (u.timingLabels) w.SetNoteLabelPerRow(true);
-  if (u.changed) w.AfterChange(kind);
-  if (u.changed || u.cursorMoved) w.SyncCursorFromState();
-  if (u.scrollTopRow > 0) w.ScrollToRow(u.scrollTopRow);
-  w.UpdateRowColLabel();
-  w.Grid()->setFocus();
+  if (u.timingLabels) w.setNoteLabelPerRow(true);
+  if (u.changed) w.afterChange(kind);
+  if (u.changed || u.cursorMoved) w.syncCursorFromState();
+  if (u.scrollTopRow > 0) w.scrollToRow(u.scrollTopRow);
+  w.updateCursorLabel();
+  w.grid()->setFocus();
 }
 
 // The hourglass shows while an operation works and while the grid follows
@@ -40,7 +40,7 @@ template <typename Op>
 void RunOp(EditorWindow& w, SnapshotKind kind, Op op) {
   ReadGrid(w);
   QApplication::setOverrideCursor(Qt::WaitCursor);
-  const GridUpdate u = op(w.Context());
+  const GridUpdate u = op(w.context());
   Follow(w, u, kind);
   if (QApplication::overrideCursor()) QApplication::restoreOverrideCursor();
 }
@@ -59,32 +59,32 @@ class PlayerTestOutput : public TestPlayOutput {
 
 }  // namespace
 
-void EditorWindow::SMEMoveClick() { RunOp(*this, SnapshotKind::Transpose, TransposePitches); }
-void EditorWindow::SMDIRowClick() {
+void EditorWindow::transpose() { RunOp(*this, SnapshotKind::Transpose, TransposePitches); }
+void EditorWindow::insertRow() {
   RunOp(*this, SnapshotKind::InsertRows, [](EditorContext& c) { return InsertRows(c, 1); });
 }
-void EditorWindow::SMDIPharClick() { RunOp(*this, SnapshotKind::InsertRows, InsertBar); }
-void EditorWindow::SMDINoteClick() { RunOp(*this, SnapshotKind::InsertPitch, InsertPitch); }
-void EditorWindow::SMDAHighClick() { RunOp(*this, SnapshotKind::InsertPitch, AddHighPitches); }
-void EditorWindow::SMDALowClick() { RunOp(*this, SnapshotKind::InsertPitch, AddLowPitches); }
-void EditorWindow::SMDI2xClick() {
+void EditorWindow::insertBar() { RunOp(*this, SnapshotKind::InsertRows, InsertBar); }
+void EditorWindow::insertPitchColumn() { RunOp(*this, SnapshotKind::InsertPitch, InsertPitch); }
+void EditorWindow::addHighOctave() { RunOp(*this, SnapshotKind::InsertPitch, AddHighPitches); }
+void EditorWindow::addLowOctave() { RunOp(*this, SnapshotKind::InsertPitch, AddLowPitches); }
+void EditorWindow::doubleResolution() {
   RunOp(*this, SnapshotKind::ResolutionUp, [](EditorContext& c) { return MultiplyResolution(c, 2); });
 }
-void EditorWindow::SMDI3xClick() {
+void EditorWindow::tripleResolution() {
   RunOp(*this, SnapshotKind::ResolutionUp, [](EditorContext& c) { return MultiplyResolution(c, 3); });
 }
-void EditorWindow::SMDTDupClick() {
+void EditorWindow::halveResolution() {
   RunOp(*this, SnapshotKind::ResolutionDown, [](EditorContext& c) { return DivideResolution(c, 2); });
 }
-void EditorWindow::SMDTSmlClick() {
+void EditorWindow::divideResolutionByThree() {
   RunOp(*this, SnapshotKind::ResolutionDown, [](EditorContext& c) { return DivideResolution(c, 3); });
 }
-void EditorWindow::SMDRowClick() { RunOp(*this, SnapshotKind::DeleteRows, DeleteSelectedRows); }
-void EditorWindow::SMDNoteClick() { RunOp(*this, SnapshotKind::DeletePitches, DeleteSelectedPitches); }
-void EditorWindow::SMDClerClick() { RunOp(*this, SnapshotKind::Cleanup, CleanupPitches); }
-void EditorWindow::SMDPhrClick() { RunOp(*this, SnapshotKind::BarLength, AdjustBarLength); }
+void EditorWindow::deleteRows() { RunOp(*this, SnapshotKind::DeleteRows, DeleteSelectedRows); }
+void EditorWindow::deletePitchColumns() { RunOp(*this, SnapshotKind::DeletePitches, DeleteSelectedPitches); }
+void EditorWindow::removeUnusedPitches() { RunOp(*this, SnapshotKind::Cleanup, CleanupPitches); }
+void EditorWindow::adjustBarLength() { RunOp(*this, SnapshotKind::BarLength, AdjustBarLength); }
 
-void EditorWindow::cmTestClick() {
+void EditorWindow::testPlay() {
   ReadGrid(*this);
   grid_->setFocus();
   ThreadTimer timer;
@@ -97,14 +97,14 @@ void EditorWindow::cmTestClick() {
         [self, a] {
           self->state_.MoveTo({self->state_.current.col, GridRowOf(a)});
           self->state_.RememberCurrent();
-          self->SyncCursorFromState();
-          self->ScrollToRow(TestPlayScrollTop(a));
-          self->UpdateRowColLabel();
+          self->syncCursorFromState();
+          self->scrollToRow(TestPlayScrollTop(a));
+          self->updateCursorLabel();
         },
         Qt::QueuedConnection);
   });
-  SyncCursorFromState();
-  UpdateRowColLabel();
+  syncCursorFromState();
+  updateCursorLabel();
 }
 
 }  // namespace poronka::ui

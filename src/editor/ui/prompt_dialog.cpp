@@ -24,33 +24,33 @@ PromptDialog::PromptDialog(const PromptRequest& request, PromptOk onOk, QWidget*
   setWindowTitle(request.caption.empty() ? Q("確認ダイアログ") : Q(request.caption));
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
   setModal(true);
-  Label1 = new QLabel(request.text.empty() ? Q("ほんとうですか？") : Q(request.text), this);
-  Label1->setObjectName("Label1");
-  Label1->setWordWrap(true);
-  Label1->setText(Label1->text().replace("\r\n", "\n").replace('\r', '\n'));
-  Label1->setMinimumWidth(300);
-  txtNote = new QLineEdit(this);
-  txtNote->setObjectName("txtNote");
-  txtNote->setInputMask(QtInputMask(request.mask.empty() ? "0C;1;_" : request.mask));
-  txtNote->setMaximumWidth(80);
-  txtNote->setVisible(false);
-  cmbOct = new QComboBox(this);
-  cmbOct->setObjectName("cmbOct");
-  cmbOct->setEditable(false);
-  cmbOct->setMaximumWidth(80);
-  cmbOct->setVisible(false);
-  ButOK = new QPushButton(Q("Ｏ  Ｋ"), this);
-  ButOK->setObjectName("ButOK");
-  ButCancel = new QPushButton(Q("キャンセル"), this);
-  ButCancel->setObjectName("ButCancel");
-  connect(ButOK, &QPushButton::clicked, this, [this] { ButOKClick(); });
-  connect(ButCancel, &QPushButton::clicked, this, [this] { ButCancelClick(); });
+  messageLabel_ = new QLabel(request.text.empty() ? Q("ほんとうですか？") : Q(request.text), this);
+  messageLabel_->setObjectName("Label1");
+  messageLabel_->setWordWrap(true);
+  messageLabel_->setText(messageLabel_->text().replace("\r\n", "\n").replace('\r', '\n'));
+  messageLabel_->setMinimumWidth(300);
+  entryEdit_ = new QLineEdit(this);
+  entryEdit_->setObjectName("txtNote");
+  entryEdit_->setInputMask(QtInputMask(request.mask.empty() ? "0C;1;_" : request.mask));
+  entryEdit_->setMaximumWidth(80);
+  entryEdit_->setVisible(false);
+  amountBox_ = new QComboBox(this);
+  amountBox_->setObjectName("cmbOct");
+  amountBox_->setEditable(false);
+  amountBox_->setMaximumWidth(80);
+  amountBox_->setVisible(false);
+  okButton_ = new QPushButton(Q("Ｏ  Ｋ"), this);
+  okButton_->setObjectName("ButOK");
+  cancelButton_ = new QPushButton(Q("キャンセル"), this);
+  cancelButton_->setObjectName("ButCancel");
+  connect(okButton_, &QPushButton::clicked, this, &PromptDialog::acceptIfValid);
+  connect(cancelButton_, &QPushButton::clicked, this, &PromptDialog::reject);
 
   switch (mode_) {
     case PromptMode::ColAdd:
     case PromptMode::Phrajt:
-      txtNote->setVisible(true);
-      txtNote->setText(Q(request.entry));
+      entryEdit_->setVisible(true);
+      entryEdit_->setText(Q(request.entry));
       break;
     case PromptMode::NotMov: {
       QStringList items;
@@ -59,43 +59,43 @@ PromptDialog::PromptDialog(const PromptRequest& request, PromptOk onOk, QWidget*
       } else {
         for (const auto& it : request.items) items << Q(it);
       }
-      cmbOct->addItems(items);
-      const int sel = cmbOct->findText(Q(request.selected.empty() ? "0" : request.selected));
-      cmbOct->setCurrentIndex(sel >= 0 ? sel : 0);
-      cmbOct->setVisible(true);
+      amountBox_->addItems(items);
+      const int sel = amountBox_->findText(Q(request.selected.empty() ? "0" : request.selected));
+      amountBox_->setCurrentIndex(sel >= 0 ? sel : 0);
+      amountBox_->setVisible(true);
       break;
     }
     case PromptMode::Test:
-      ButOK->setVisible(false);
-      ButCancel->setText(Q("中止"));
+      okButton_->setVisible(false);
+      cancelButton_->setText(Q("中止"));
       break;
   }
 
   auto* entry = new QHBoxLayout;
   entry->addStretch(1);
-  entry->addWidget(txtNote);
-  entry->addWidget(cmbOct);
+  entry->addWidget(entryEdit_);
+  entry->addWidget(amountBox_);
   entry->addStretch(1);
   auto* buttons = new QHBoxLayout;
   buttons->addStretch(1);
-  buttons->addWidget(ButOK);
-  buttons->addWidget(ButCancel);
+  buttons->addWidget(okButton_);
+  buttons->addWidget(cancelButton_);
   buttons->addStretch(1);
   auto* v = new QVBoxLayout(this);
-  v->addWidget(Label1);
+  v->addWidget(messageLabel_);
   v->addLayout(entry);
   v->addLayout(buttons);
-  if (txtNote->isVisibleTo(this)) txtNote->setFocus();
-  if (cmbOct->isVisibleTo(this)) cmbOct->setFocus();
+  if (entryEdit_->isVisibleTo(this)) entryEdit_->setFocus();
+  if (amountBox_->isVisibleTo(this)) amountBox_->setFocus();
 }
 
-void PromptDialog::ButOKClick() {
-  std::string entry = mode_ == PromptMode::NotMov ? cmbOct->currentText().toStdString()
-                                                   : txtNote->text().toStdString();
+void PromptDialog::acceptIfValid() {
+  std::string entry = mode_ == PromptMode::NotMov ? amountBox_->currentText().toStdString()
+                                                   : entryEdit_->text().toStdString();
   std::string result = result_;
   if (onOk_) {
     if (!onOk_(entry, result)) {  // a refused entry keeps the box open
-      txtNote->setFocus();
+      entryEdit_->setFocus();
       return;
     }
   } else {
@@ -105,8 +105,6 @@ void PromptDialog::ButOKClick() {
   closing_ = true;
   accept();
 }
-
-void PromptDialog::ButCancelClick() { reject(); }
 
 void PromptDialog::reject() {
   if (!closing_) result_ = PromptCancelResult(mode_, result_);

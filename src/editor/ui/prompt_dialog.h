@@ -19,25 +19,34 @@ class PromptDialog : public QDialog {
  public:
   PromptDialog(const editor::PromptRequest& request, editor::PromptOk onOk, QWidget* parent = nullptr);
 
-  void ButOKClick();
-  void ButCancelClick();
-  void reject() override;  // Escape and close act as Cancel
-
   // The prompt result after the box has closed.
-  const std::string& Result() const { return result_; }
-  editor::PromptMode Mode() const { return mode_; }
+  const std::string& result() const { return result_; }
+  editor::PromptMode mode() const { return mode_; }
 
-  QLabel* Label1 = nullptr;
-  QLineEdit* txtNote = nullptr;
-  QComboBox* cmbOct = nullptr;
-  QPushButton* ButOK = nullptr;
-  QPushButton* ButCancel = nullptr;
+  QLabel* messageLabel() const { return messageLabel_; }
+  // The typed entry (ColAdd, Phrajt) and the list of amounts (NotMov).
+  QLineEdit* entryEdit() const { return entryEdit_; }
+  QComboBox* amountBox() const { return amountBox_; }
+  QPushButton* okButton() const { return okButton_; }
+  QPushButton* cancelButton() const { return cancelButton_; }
+
+ public slots:
+  // OK: hands the entry to the caller's PromptOk and closes only when it
+  // takes it.
+  void acceptIfValid();
+  // Cancel, Escape and closing the box.
+  void reject() override;
 
  private:
   editor::PromptMode mode_;
   editor::PromptOk onOk_;
   std::string result_;
   bool closing_ = false;
+  QLabel* messageLabel_ = nullptr;
+  QLineEdit* entryEdit_ = nullptr;
+  QComboBox* amountBox_ = nullptr;
+  QPushButton* okButton_ = nullptr;
+  QPushButton* cancelButton_ = nullptr;
 };
 
 }  // namespace poronka::ui

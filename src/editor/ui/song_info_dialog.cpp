@@ -50,69 +50,69 @@ SongInfoDialog::SongInfoDialog(QWidget* parent) : QDialog(parent) {
     e->setMaximumWidth(80);
     return e;
   };
-  txtSpeed = edit("txtSpeed", "9999;1;_", 4);
-  txtPhrlen = edit("txtPhrlen", "999;1;_", 3);
-  txtNote = edit("txtNote", "99;1;_", 2);
-  txtBRC = edit("txtBRC", "9999;1;_", 4);
-  txtTitle = new QPlainTextEdit(this);
-  txtTitle->setObjectName("txtTitle");
-  txtTitle->setLineWrapMode(QPlainTextEdit::NoWrap);
-  txtTitle->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-  txtTitle->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-  txtTitle->setMinimumSize(320, 90);
+  speedEdit_ = edit("txtSpeed", "9999;1;_", 4);
+  rowsPerBarEdit_ = edit("txtPhrlen", "999;1;_", 3);
+  noteValueEdit_ = edit("txtNote", "99;1;_", 2);
+  preCountEdit_ = edit("txtBRC", "9999;1;_", 4);
+  titleEdit_ = new QPlainTextEdit(this);
+  titleEdit_->setObjectName("txtTitle");
+  titleEdit_->setLineWrapMode(QPlainTextEdit::NoWrap);
+  titleEdit_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  titleEdit_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  titleEdit_->setMinimumSize(320, 90);
   auto* form = new QFormLayout;
-  form->addRow(Q("曲の速さ（mS）"), txtSpeed);
-  form->addRow(Q("１小節あたりの行数"), txtPhrlen);
-  form->addRow(Q("音符の種類（分音符）"), txtNote);
-  form->addRow(Q("開始前カウント行数"), txtBRC);
+  form->addRow(Q("曲の速さ（mS）"), speedEdit_);
+  form->addRow(Q("１小節あたりの行数"), rowsPerBarEdit_);
+  form->addRow(Q("音符の種類（分音符）"), noteValueEdit_);
+  form->addRow(Q("開始前カウント行数"), preCountEdit_);
   auto* titleLabel = new QLabel(Q("曲名等"), this);
-  OKButton = new QPushButton(Q("Ｏ　Ｋ"), this);
-  OKButton->setObjectName("OKButton");
-  OKButton->setDefault(false);
-  OKButton->setAutoDefault(false);
-  CancelBut = new QPushButton(Q("キャンセル"), this);
-  CancelBut->setObjectName("CancelBut");
-  CancelBut->setAutoDefault(false);
-  connect(OKButton, &QPushButton::clicked, this, [this] { OKButtonClick(); });
-  connect(CancelBut, &QPushButton::clicked, this, [this] { CancelButClick(); });
+  okButton_ = new QPushButton(Q("Ｏ　Ｋ"), this);
+  okButton_->setObjectName("OKButton");
+  okButton_->setDefault(false);
+  okButton_->setAutoDefault(false);
+  cancelButton_ = new QPushButton(Q("キャンセル"), this);
+  cancelButton_->setObjectName("CancelBut");
+  cancelButton_->setAutoDefault(false);
+  connect(okButton_, &QPushButton::clicked, this, &SongInfoDialog::acceptIfValid);
+  connect(cancelButton_, &QPushButton::clicked, this, &SongInfoDialog::reject);
   auto* buttons = new QHBoxLayout;
   buttons->addStretch(1);
-  buttons->addWidget(OKButton);
-  buttons->addWidget(CancelBut);
+  buttons->addWidget(okButton_);
+  buttons->addWidget(cancelButton_);
   auto* v = new QVBoxLayout(this);
   v->addLayout(form);
   v->addWidget(titleLabel);
-  v->addWidget(txtTitle, 1);
+  v->addWidget(titleEdit_, 1);
   v->addLayout(buttons);
   setFixedSize(sizeHint().expandedTo(QSize(380, 330)));
 }
 
-void SongInfoDialog::FormShow(const SongInfoFields& f) {
-  txtTitle->setPlainText(QString::fromStdString(f.title).replace("\r\n", "\n"));
-  txtSpeed->setText(QString::fromStdString(f.speed));
-  txtPhrlen->setText(QString::fromStdString(f.phrlen));
-  txtNote->setText(QString::fromStdString(f.note));
-  txtBRC->setText(QString::fromStdString(f.brc));
+void SongInfoDialog::setFields(const SongInfoFields& f) {
+  titleEdit_->setPlainText(QString::fromStdString(f.title).replace("\r\n", "\n"));
+  speedEdit_->setText(QString::fromStdString(f.speed));
+  rowsPerBarEdit_->setText(QString::fromStdString(f.phrlen));
+  noteValueEdit_->setText(QString::fromStdString(f.note));
+  preCountEdit_->setText(QString::fromStdString(f.brc));
 }
 
-SongInfoFields SongInfoDialog::Fields() const {
+SongInfoFields SongInfoDialog::fields() const {
   SongInfoFields f;
-  f.speed = txtSpeed->text().toStdString();
-  f.phrlen = txtPhrlen->text().toStdString();
-  f.note = txtNote->text().toStdString();
-  f.brc = txtBRC->text().toStdString();
-  f.title = txtTitle->toPlainText().toStdString();
+  f.speed = speedEdit_->text().toStdString();
+  f.phrlen = rowsPerBarEdit_->text().toStdString();
+  f.note = noteValueEdit_->text().toStdString();
+  f.brc = preCountEdit_->text().toStdString();
+  f.title = titleEdit_->toPlainText().toStdString();
   return f;
 }
 
-void SongInfoDialog::OKButtonClick() {
-  const SongInfoField bad = onOk ? onOk(Fields()) : SongInfoField::None;
+void SongInfoDialog::acceptIfValid() {
+  const SongInfoField bad = validate ? validate(fields()) : SongInfoField::None;
   switch (bad) {
     case SongInfoField::None: accept(); return;
-    case SongInfoField::Speed: txtSpeed->setFocus(); break;
-    case SongInfoField::Phrlen: txtPhrlen->setFocus(); break;
-    case SongInfoField::Note: txtNote->setFocus(); break;
-    case SongInfoField::Brc: txtBRC->setFocus(); break;
+    case SongInfoField::Speed: speedEdit_->setFocus(); break;
+    case SongInfoField::Phrlen: rowsPerBarEdit_->setFocus(); break;
+    case SongInfoField::Note: noteValueEdit_->setFocus(); break;
+    case SongInfoField::Brc: preCountEdit_->setFocus(); break;
   }
 }
 

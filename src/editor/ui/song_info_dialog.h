@@ -21,22 +21,33 @@ class SongInfoDialog : public QDialog {
  public:
   explicit SongInfoDialog(QWidget* parent = nullptr);
 
-  // Fills the fields.
-  void FormShow(const editor::SongInfoFields& f);
-  editor::SongInfoFields Fields() const;
-  // Called by OK; returns the field to focus on a refusal, None to close.
-  std::function<editor::SongInfoField(const editor::SongInfoFields&)> onOk;
+  void setFields(const editor::SongInfoFields& f);
+  editor::SongInfoFields fields() const;
+  // Called by OK with the fields; returns the field to focus on a refusal,
+  // None to close the dialog as accepted.
+  std::function<editor::SongInfoField(const editor::SongInfoFields&)> validate;
 
-  void OKButtonClick();
-  void CancelButClick() { reject(); }
+  QLineEdit* speedEdit() const { return speedEdit_; }
+  QLineEdit* rowsPerBarEdit() const { return rowsPerBarEdit_; }
+  QLineEdit* noteValueEdit() const { return noteValueEdit_; }
+  QLineEdit* preCountEdit() const { return preCountEdit_; }
+  QPlainTextEdit* titleEdit() const { return titleEdit_; }
+  QPushButton* okButton() const { return okButton_; }
+  QPushButton* cancelButton() const { return cancelButton_; }
 
-  QLineEdit* txtSpeed = nullptr;
-  QLineEdit* txtPhrlen = nullptr;
-  QLineEdit* txtNote = nullptr;
-  QLineEdit* txtBRC = nullptr;
-  QPlainTextEdit* txtTitle = nullptr;
-  QPushButton* OKButton = nullptr;
-  QPushButton* CancelBut = nullptr;
+ public slots:
+  // OK: accepts when `validate` takes the fields, otherwise focuses the
+  // field it refused.
+  void acceptIfValid();
+
+ private:
+  QLineEdit* speedEdit_ = nullptr;
+  QLineEdit* rowsPerBarEdit_ = nullptr;
+  QLineEdit* noteValueEdit_ = nullptr;
+  QLineEdit* preCountEdit_ = nullptr;
+  QPlainTextEdit* titleEdit_ = nullptr;
+  QPushButton* okButton_ = nullptr;
+  QPushButton* cancelButton_ = nullptr;
 };
 
 }  // namespace poronka::ui

@@ -79,17 +79,17 @@ TEST_F(BoxMenu, TransposeAndCombMappingAreUndoableSteps) {
   EXPECT_EQ(messages.Texts().back(), "-2 半音移調しました。\n演奏できない音は 0 個です。");
   Action("SMEUndo")->trigger();
   EXPECT_EQ(score.ColumnPitch[1], 48);
-  EXPECT_EQ(win->Model()->headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(), QString::fromUtf8("4\nC"));
+  EXPECT_EQ(win->model()->headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(), QString::fromUtf8("4\nC"));
   Action("SMERedo")->trigger();
   EXPECT_EQ(score.ColumnPitch[1], 46);
 
   Action("SMBMap")->trigger();
   EXPECT_EQ(score.ColumnCount, 15);
-  EXPECT_EQ(win->Model()->columnCount(), 15);
+  EXPECT_EQ(win->model()->columnCount(), 15);
   EXPECT_EQ(ColumnsOf(score.RowNotes[1]), (std::vector<int32_t>{1}));  // the old D is C4 now: the first tooth
   Action("SMEUndo")->trigger();
   EXPECT_EQ(score.ColumnCount, 36);
-  EXPECT_EQ(win->Model()->columnCount(), 36);
+  EXPECT_EQ(win->model()->columnCount(), 36);
   EXPECT_EQ(ColumnsOf(score.RowNotes[1]), (std::vector<int32_t>{15}));
   Action("SMERedo")->trigger();
   EXPECT_EQ(score.ColumnCount, 15);
@@ -104,7 +104,7 @@ TEST_F(BoxMenu, FitReportLinesLeadToTheirNotes) {
   QListWidgetItem* item = list->item(1);
   QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, list->visualItemRect(item).center());
   QApplication::processEvents();
-  const QModelIndex cur = win->Grid()->currentIndex();
+  const QModelIndex cur = win->grid()->currentIndex();
   EXPECT_EQ(cur.row() + 1, 7);
   EXPECT_EQ(cur.column() + 1, 73 - 47);
   // A strip length the repeated notes cannot take: none repeat here.

@@ -68,15 +68,15 @@ class GridOpsWindow : public ::testing::Test {
     QApplication::processEvents();
   }
   void PutCursor(int32_t col, int32_t scoreRow) {
-    const QModelIndex i = win->Model()->index(scoreRow - 1, col - 1);
-    win->Grid()->selectionModel()->setCurrentIndex(i, QItemSelectionModel::ClearAndSelect);
+    const QModelIndex i = win->model()->index(scoreRow - 1, col - 1);
+    win->grid()->selectionModel()->setCurrentIndex(i, QItemSelectionModel::ClearAndSelect);
     QApplication::processEvents();
   }
   QString RowLabel(int32_t scoreRow) {
-    return win->Model()->headerData(scoreRow - 1, Qt::Vertical, Qt::DisplayRole).toString();
+    return win->model()->headerData(scoreRow - 1, Qt::Vertical, Qt::DisplayRole).toString();
   }
   QString Header(int32_t col) {
-    return win->Model()->headerData(col - 1, Qt::Horizontal, Qt::DisplayRole).toString();
+    return win->model()->headerData(col - 1, Qt::Horizontal, Qt::DisplayRole).toString();
   }
 
   Score score;
@@ -91,7 +91,7 @@ TEST_F(GridOpsWindow, InsertingABarOnTheSpareRowGrowsTheGrid) {
   PutCursor(3, 301);
   Trigger("SMDIPhar");
   EXPECT_EQ(score.RowCount, 304);
-  EXPECT_EQ(win->Model()->rowCount(), 305);
+  EXPECT_EQ(win->model()->rowCount(), 305);
   EXPECT_TRUE(RowLabel(301).contains(QString::fromUtf8("76･1")));
   EXPECT_TRUE(RowLabel(304).contains(QString::fromUtf8("76･4")));
   EXPECT_TRUE(win->findChild<QAction*>("SMEUndo")->isEnabled());
@@ -102,25 +102,25 @@ TEST_F(GridOpsWindow, ResolutionMovesTheCursorAndTheLabels) {
   PutCursor(2, 3);
   Trigger("SMDI2x");
   EXPECT_EQ(score.RowCount, 600);
-  EXPECT_EQ(win->Model()->rowCount(), 601);
-  EXPECT_EQ(win->Grid()->currentIndex().row(), 4);  // score row 5
-  EXPECT_EQ(win->Model()->index(4, 1).data().toString(), QString::fromUtf8("○"));
-  EXPECT_TRUE(win->NotePerRowLabel());
-  EXPECT_TRUE(win->RowColLabel()->text().startsWith(QString::fromUtf8("(5)")));
+  EXPECT_EQ(win->model()->rowCount(), 601);
+  EXPECT_EQ(win->grid()->currentIndex().row(), 4);  // score row 5
+  EXPECT_EQ(win->model()->index(4, 1).data().toString(), QString::fromUtf8("○"));
+  EXPECT_TRUE(win->notePerRowLabel());
+  EXPECT_TRUE(win->cursorLabel()->text().startsWith(QString::fromUtf8("(5)")));
 }
 
 TEST_F(GridOpsWindow, DeletingSelectedRowsAndAddingHighPitches) {
-  const QModelIndex a = win->Model()->index(2, 0), b = win->Model()->index(5, 0);
-  win->Grid()->selectionModel()->setCurrentIndex(a, QItemSelectionModel::NoUpdate);
-  win->Grid()->selectionModel()->select(QItemSelection(a, b), QItemSelectionModel::ClearAndSelect);
+  const QModelIndex a = win->model()->index(2, 0), b = win->model()->index(5, 0);
+  win->grid()->selectionModel()->setCurrentIndex(a, QItemSelectionModel::NoUpdate);
+  win->grid()->selectionModel()->select(QItemSelection(a, b), QItemSelectionModel::ClearAndSelect);
   QApplication::processEvents();
   Trigger("SMDRow");
   ASSERT_FALSE(messages.entries.empty());
   EXPECT_EQ(messages.entries[0].text, "1･3から2･2の行（小節）を削除します\rよろしいですか？");
   EXPECT_EQ(score.RowCount, 296);
-  EXPECT_EQ(win->Model()->rowCount(), 297);
+  EXPECT_EQ(win->model()->rowCount(), 297);
   Trigger("SMDAHigh");
-  EXPECT_EQ(win->Model()->columnCount(), 48);
+  EXPECT_EQ(win->model()->columnCount(), 48);
   EXPECT_TRUE(Header(37).contains('C'));
   EXPECT_TRUE(Header(37).contains('7'));
 }
@@ -134,9 +134,9 @@ TEST_F(GridOpsWindow, TestPlayRunsUntilStoppedAndResetsTheOutput) {
   QTimer::singleShot(300, [&] {
     auto* box = qobject_cast<PromptDialog*>(QApplication::activeModalWidget());
     if (!box) return;
-    sawBox = box->Mode() == PromptMode::Test && box->ButCancel->text() == QString::fromUtf8("中止") &&
-             !box->ButOK->isVisible();
-    box->ButCancelClick();
+    sawBox = box->mode() == PromptMode::Test && box->cancelButton()->text() == QString::fromUtf8("中止") &&
+             !box->okButton()->isVisible();
+    box->reject();
   });
   win->findChild<QPushButton*>("cmTest")->click();
   QApplication::processEvents();
@@ -144,8 +144,8 @@ TEST_F(GridOpsWindow, TestPlayRunsUntilStoppedAndResetsTheOutput) {
   EXPECT_EQ(player.resets, 1);
   EXPECT_EQ(player.afterReset, 0);
   EXPECT_GE(player.sent.size(), 4u);
-  EXPECT_GT(win->State().current.row, 3);
-  EXPECT_EQ(win->Grid()->currentIndex().row() + kFirstGridRow, win->State().current.row);
+  EXPECT_GT(win->state().current.row, 3);
+  EXPECT_EQ(win->grid()->currentIndex().row() + kFirstGridRow, win->state().current.row);
   EXPECT_FALSE(score.Modified);
 }
 
@@ -179,14 +179,14 @@ TEST(GridOpsWindowLarge, OperationsOnALargeScore) {
     QApplication::processEvents();
   };
   auto cursor = [&](int32_t scoreRow) {
-    const QModelIndex i = win.Model()->index(scoreRow - 1, 0);
-    win.Grid()->selectionModel()->setCurrentIndex(i, QItemSelectionModel::ClearAndSelect);
+    const QModelIndex i = win.model()->index(scoreRow - 1, 0);
+    win.grid()->selectionModel()->setCurrentIndex(i, QItemSelectionModel::ClearAndSelect);
     QApplication::processEvents();
   };
   run("SMDIPhar", [&] {
     score.RowCount = 99996;
     score.RowNotes.resize(99997);
-    win.AfterChange(SnapshotKind::None);
+    win.afterChange(SnapshotKind::None);
     cursor(1);
   });
   EXPECT_EQ(score.RowCount, 100000);
@@ -195,15 +195,15 @@ TEST(GridOpsWindowLarge, OperationsOnALargeScore) {
   run("SMDCler", [] {});
   EXPECT_EQ(score.ColumnCount, 51);
   run("SMDRow", [&] {
-    const QModelIndex a = win.Model()->index(0, 0), b = win.Model()->index(49999, 0);
-    win.Grid()->selectionModel()->setCurrentIndex(a, QItemSelectionModel::NoUpdate);
-    win.Grid()->selectionModel()->select(QItemSelection(a, b), QItemSelectionModel::ClearAndSelect);
+    const QModelIndex a = win.model()->index(0, 0), b = win.model()->index(49999, 0);
+    win.grid()->selectionModel()->setCurrentIndex(a, QItemSelectionModel::NoUpdate);
+    win.grid()->selectionModel()->select(QItemSelection(a, b), QItemSelectionModel::ClearAndSelect);
     QApplication::processEvents();
   });
   EXPECT_EQ(score.RowCount, 50000);
   run("SMDTDup", [] {});
   EXPECT_EQ(score.RowCount, 25000);
-  EXPECT_EQ(win.Model()->rowCount(), 25001);
+  EXPECT_EQ(win.model()->rowCount(), 25001);
 }
 
 }  // namespace

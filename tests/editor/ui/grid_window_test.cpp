@@ -19,6 +19,7 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
+#include <QToolButton>
 
 #include "core/load_hooks.h"
 #include "core/mbt.h"
@@ -99,17 +100,18 @@ class GridWindow : public ::testing::Test {
     }
   }
   QAction* Action(const char* name) { return win->findChild<QAction*>(name); }
+  QToolButton* ToolButton(const char* name) { return win->findChild<QToolButton*>(name); }
   QPoint CellCenter(int32_t col, int32_t scoreRow) {
-    const QModelIndex i = win->Model()->index(scoreRow - 1, col - 1);
-    win->Grid()->scrollTo(i);
-    return win->Grid()->visualRect(i).center();
+    const QModelIndex i = win->model()->index(scoreRow - 1, col - 1);
+    win->grid()->scrollTo(i);
+    return win->grid()->visualRect(i).center();
   }
   void ClickCell(int32_t col, int32_t scoreRow, Qt::KeyboardModifiers mods = Qt::NoModifier) {
-    QTest::mouseClick(win->Grid()->viewport(), Qt::LeftButton, mods, CellCenter(col, scoreRow));
+    QTest::mouseClick(win->grid()->viewport(), Qt::LeftButton, mods, CellCenter(col, scoreRow));
     QApplication::processEvents();
   }
   QString Cell(int32_t col, int32_t scoreRow) {
-    return win->Model()->index(scoreRow - 1, col - 1).data().toString();
+    return win->model()->index(scoreRow - 1, col - 1).data().toString();
   }
 
   Score score;
@@ -123,21 +125,21 @@ class GridWindow : public ::testing::Test {
 TEST_F(GridWindow, ShowsTheNewScoreWhenThereAreNoColumns) {
   Open();
   EXPECT_EQ(win->windowTitle(), Q("ポロンカ　作成・編集モード"));
-  EXPECT_EQ(win->Model()->rowCount(), 301);
-  EXPECT_EQ(win->Model()->columnCount(), 36);
-  EXPECT_EQ(win->Model()->headerData(12, Qt::Horizontal, Qt::DisplayRole).toString(), Q("5\nC"));
-  EXPECT_EQ(win->Model()->headerData(4, Qt::Vertical, Qt::DisplayRole).toString(), Q("2･1"));
-  EXPECT_EQ(win->Model()->headerData(300, Qt::Vertical, Qt::DisplayRole).toString(), QString());
+  EXPECT_EQ(win->model()->rowCount(), 301);
+  EXPECT_EQ(win->model()->columnCount(), 36);
+  EXPECT_EQ(win->model()->headerData(12, Qt::Horizontal, Qt::DisplayRole).toString(), Q("5\nC"));
+  EXPECT_EQ(win->model()->headerData(4, Qt::Vertical, Qt::DisplayRole).toString(), Q("2･1"));
+  EXPECT_EQ(win->model()->headerData(300, Qt::Vertical, Qt::DisplayRole).toString(), QString());
   EXPECT_EQ(win->findChild<QLabel*>("lblSpeed")->text(), Q("速度:750mS／行"));
   EXPECT_EQ(win->findChild<QLabel*>("lblPhrlen")->text(), Q("4行/小節"));
   EXPECT_EQ(win->findChild<QLabel*>("lblNote")->text(), Q("4分音符"));
   EXPECT_EQ(win->findChild<QLabel*>("lblTitle")->text(), Q("無題"));
   EXPECT_FALSE(Action("SMEUndo")->isEnabled());
-  EXPECT_FALSE(Action("tbRedo")->isEnabled());
-  EXPECT_FALSE(Action("tbPast")->isEnabled());
+  EXPECT_FALSE(ToolButton("tbRedo")->isEnabled());
+  EXPECT_FALSE(ToolButton("tbPast")->isEnabled());
   EXPECT_EQ(player.midiOpens, 1);
   EXPECT_EQ(player.sent.size(), 105u);
-  EXPECT_EQ(win->Grid()->currentIndex(), win->Model()->index(0, 0));
+  EXPECT_EQ(win->grid()->currentIndex(), win->model()->index(0, 0));
   EXPECT_TRUE(win->findChild<QCheckBox*>("ChkSon")->isChecked());
 }
 
@@ -148,8 +150,8 @@ TEST_F(GridWindow, ClicksAndKeysToggleNotes) {
   EXPECT_EQ(Cell(13, 5), Q("○"));
   EXPECT_TRUE(RowHasColumn(score.RowNotes[5], 13));
   EXPECT_EQ(player.sent, (std::vector<uint32_t>{ShortMessage(0x90, 60, 100)}));
-  EXPECT_TRUE(Action("tbUndo")->isEnabled());
-  EXPECT_EQ(win->RowColLabel()->text(), Q("(5)2･1=5C"));
+  EXPECT_TRUE(ToolButton("tbUndo")->isEnabled());
+  EXPECT_EQ(win->cursorLabel()->text(), Q("(5)2･1=5C"));
   // A second click on the same cell takes the note away again.
   ClickCell(13, 5);
   EXPECT_EQ(Cell(13, 5), QString());
@@ -160,22 +162,22 @@ TEST_F(GridWindow, ClicksAndKeysToggleNotes) {
   EXPECT_EQ(Cell(3, 301), QString());
   // Enter and Space toggle the current cell.
   ClickCell(2, 2);
-  QTest::keyClick(win->Grid(), Qt::Key_Space);
+  QTest::keyClick(win->grid(), Qt::Key_Space);
   EXPECT_EQ(Cell(2, 2), QString());
-  QTest::keyClick(win->Grid(), Qt::Key_Return);
+  QTest::keyClick(win->grid(), Qt::Key_Return);
   EXPECT_EQ(Cell(2, 2), Q("○"));
   // Up sounds the row above before moving; Left and Right sound nothing.
   ClickCell(4, 3);
   player.sent.clear();
-  QTest::keyClick(win->Grid(), Qt::Key_Up);
+  QTest::keyClick(win->grid(), Qt::Key_Up);
   EXPECT_EQ(player.sent, (std::vector<uint32_t>{ShortMessage(0x90, 49, 100)}));
-  EXPECT_EQ(win->Grid()->currentIndex().row(), 1);
+  EXPECT_EQ(win->grid()->currentIndex().row(), 1);
   player.sent.clear();
-  QTest::keyClick(win->Grid(), Qt::Key_Left);
-  QTest::keyClick(win->Grid(), Qt::Key_Right);
+  QTest::keyClick(win->grid(), Qt::Key_Left);
+  QTest::keyClick(win->grid(), Qt::Key_Right);
   EXPECT_TRUE(player.sent.empty());
   // Undo through the tool button.
-  Action("tbUndo")->trigger();
+  ToolButton("tbUndo")->click();
   EXPECT_EQ(Cell(4, 3), QString());
   EXPECT_TRUE(Action("SMERedo")->isEnabled());
 }
@@ -185,7 +187,7 @@ TEST_F(GridWindow, ClicksAndKeysToggleNotes) {
 TEST_F(GridWindow, AClickTogglesOnReleaseAndADragOnlySelects) {
   Open();
   player.sent.clear();
-  QWidget* vp = win->Grid()->viewport();
+  QWidget* vp = win->grid()->viewport();
   QTest::mousePress(vp, Qt::LeftButton, Qt::NoModifier, CellCenter(13, 5));
   EXPECT_EQ(Cell(13, 5), QString());  // nothing yet on the press
   QTest::mouseRelease(vp, Qt::LeftButton, Qt::NoModifier, CellCenter(13, 5));
@@ -203,7 +205,7 @@ TEST_F(GridWindow, AClickTogglesOnReleaseAndADragOnlySelects) {
   EXPECT_EQ(Cell(15, 7), Q("○"));
   EXPECT_TRUE(player.sent.empty());
   EXPECT_FALSE(score.Modified);
-  EXPECT_EQ(win->Grid()->selectionModel()->selectedIndexes().size(), 16);
+  EXPECT_EQ(win->grid()->selectionModel()->selectedIndexes().size(), 16);
   Action("SMECopy")->trigger();
   EXPECT_EQ(session.clipboard.description, "1･4=4B→4:4");
   // Undo takes back the last click, not a drag.
@@ -213,10 +215,10 @@ TEST_F(GridWindow, AClickTogglesOnReleaseAndADragOnlySelects) {
 
   // A toggle by key repaints its cell.
   ClickCell(2, 2);
-  QSignalSpy changed(win->Model(), &QAbstractItemModel::dataChanged);
-  QTest::keyClick(win->Grid(), Qt::Key_Space);
+  QSignalSpy changed(win->model(), &QAbstractItemModel::dataChanged);
+  QTest::keyClick(win->grid(), Qt::Key_Space);
   ASSERT_FALSE(changed.isEmpty());
-  const QModelIndex cell = win->Model()->index(1, 1);
+  const QModelIndex cell = win->model()->index(1, 1);
   const QModelIndex from = changed.last()[0].toModelIndex(), to = changed.last()[1].toModelIndex();
   EXPECT_TRUE(from.row() <= cell.row() && cell.row() <= to.row() && from.column() <= cell.column() &&
               cell.column() <= to.column());
@@ -226,8 +228,8 @@ TEST_F(GridWindow, AClickTogglesOnReleaseAndADragOnlySelects) {
 TEST_F(GridWindow, ANewSongFitsTheDefaultWindow) {
   Open();
   QApplication::processEvents();
-  EXPECT_EQ(win->Grid()->horizontalScrollBar()->maximum(), 0);
-  QTableView* g = win->Grid();
+  EXPECT_EQ(win->grid()->horizontalScrollBar()->maximum(), 0);
+  QTableView* g = win->grid();
   EXPECT_LE(g->columnViewportPosition(35) + g->columnWidth(35), g->viewport()->width());
 }
 
@@ -237,7 +239,7 @@ TEST_F(GridWindow, ShortcutsActAsTheMenuItems) {
   Open();
   QApplication::setActiveWindow(win);
   ASSERT_TRUE(QTest::qWaitForWindowActive(win));
-  QWidget* g = win->Grid();
+  QWidget* g = win->grid();
   EXPECT_FALSE(Action("SMEUndo")->shortcut().isEmpty());
   ClickCell(3, 3);
   QTest::keyClick(g, Qt::Key_Z, Qt::ControlModifier);
@@ -294,7 +296,7 @@ TEST_F(GridWindow, SaveAsNamesTheFileAfterTheChosenFilter) {
       }
       QTest::keyClick(edit, Qt::Key_Return);
     });
-    win->SMFSaveAsClick();
+    win->saveAs();
     score.FileName = dir.File("tune.mid");
   };
   save(1, "tune");  // the MIDI filter
@@ -318,12 +320,12 @@ TEST_F(GridWindow, SaveAsNamesTheFileAfterTheChosenFilter) {
 TEST_F(GridWindow, HourglassWhileOperationsWorkAndFilesAreWritten) {
   Open();
   std::vector<bool> busy;
-  QObject::connect(win->Model(), &QAbstractItemModel::headerDataChanged,
+  QObject::connect(win->model(), &QAbstractItemModel::headerDataChanged,
                    [&] { busy.push_back(QApplication::overrideCursor() != nullptr); });
   WhenModalShows<PromptDialog>([&](PromptDialog* box) {
     busy.push_back(QApplication::overrideCursor() != nullptr);
-    box->cmbOct->setCurrentText("+2");
-    box->ButOK->click();
+    box->amountBox()->setCurrentText("+2");
+    box->okButton()->click();
   });
   Action("SMEMove")->trigger();
   ASSERT_GE(busy.size(), 2u);
@@ -337,7 +339,7 @@ TEST_F(GridWindow, HourglassWhileOperationsWorkAndFilesAreWritten) {
   win->saveDialog = [&](const std::string&) {
     return std::optional<std::pair<std::string, int>>({dir.File("none/x.mid"), 2});
   };
-  win->SMFSaveAsClick();
+  win->saveAs();
   EXPECT_EQ(messages.hourglass, (std::vector<bool>{true, true}));
   EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
@@ -350,7 +352,7 @@ TEST_F(GridWindow, TestPlayBoxLeavesThePlayingCellVisible) {
   ClickCell(18, 40);  // a column in the middle of the window
   ClickCell(18, 40);
   WhenModalShows<PromptDialog>([&](PromptDialog* box) {
-    QTableView* g = win->Grid();
+    QTableView* g = win->grid();
     for (int i = 0; i < 3; ++i) {
       const int row = g->currentIndex().row();
       EXPECT_TRUE(QTest::qWaitFor([&] { return g->currentIndex().row() != row; }, 2000));
@@ -359,10 +361,10 @@ TEST_F(GridWindow, TestPlayBoxLeavesThePlayingCellVisible) {
       cell.moveTopLeft(g->viewport()->mapToGlobal(cell.topLeft()));
       EXPECT_FALSE(box->frameGeometry().intersects(cell)) << "row " << g->currentIndex().row();
     }
-    box->ButCancel->click();
+    box->cancelButton()->click();
   });
   win->findChild<QPushButton*>("cmTest")->click();
-  EXPECT_GT(win->Grid()->currentIndex().row(), 40);
+  EXPECT_GT(win->grid()->currentIndex().row(), 40);
 }
 
 TEST_F(GridWindow, FlatsCopyPasteAndHints) {
@@ -370,22 +372,22 @@ TEST_F(GridWindow, FlatsCopyPasteAndHints) {
   ClickCell(13, 5);
   ClickCell(15, 8);
   win->findChild<QRadioButton*>("rdoSFFlat")->click();
-  EXPECT_EQ(win->Model()->headerData(13, Qt::Horizontal, Qt::DisplayRole).toString(), Q("5\nd"));
+  EXPECT_EQ(win->model()->headerData(13, Qt::Horizontal, Qt::DisplayRole).toString(), Q("5\nd"));
   EXPECT_EQ(Utf16ToUtf8(score.LetterLine.substr(13, 1)), "c");
   win->findChild<QRadioButton*>("rdoSFSharp")->click();
-  EXPECT_EQ(win->Model()->headerData(13, Qt::Horizontal, Qt::DisplayRole).toString(), Q("5\nc"));
+  EXPECT_EQ(win->model()->headerData(13, Qt::Horizontal, Qt::DisplayRole).toString(), Q("5\nc"));
   // Select 4 rows x 3 columns and copy.
-  QItemSelectionModel* sm = win->Grid()->selectionModel();
-  sm->setCurrentIndex(win->Model()->index(4, 12), QItemSelectionModel::NoUpdate);
-  sm->select(QItemSelection(win->Model()->index(4, 12), win->Model()->index(7, 14)),
+  QItemSelectionModel* sm = win->grid()->selectionModel();
+  sm->setCurrentIndex(win->model()->index(4, 12), QItemSelectionModel::NoUpdate);
+  sm->select(QItemSelection(win->model()->index(4, 12), win->model()->index(7, 14)),
              QItemSelectionModel::ClearAndSelect);
   Action("SMECopy")->trigger();
-  EXPECT_TRUE(Action("tbPast")->isEnabled());
-  EXPECT_EQ(Action("tbPast")->toolTip(), Q("貼り付け2･1=5C→4:3"));
+  EXPECT_TRUE(ToolButton("tbPast")->isEnabled());
+  EXPECT_EQ(ToolButton("tbPast")->toolTip(), Q("貼り付け2･1=5C→4:3"));
   EXPECT_EQ(Action("SMEPast")->statusTip(), Q("2･1=5C→4:3"));
   ClickCell(1, 20);
   ClickCell(1, 20);  // on and off again: the cursor is there
-  Action("tbPast")->trigger();
+  ToolButton("tbPast")->click();
   EXPECT_EQ(Cell(1, 20), Q("○"));
   EXPECT_EQ(Cell(3, 23), Q("○"));
   EXPECT_TRUE(RowHasColumn(score.RowNotes[23], 3));
@@ -397,22 +399,22 @@ TEST_F(GridWindow, SongInformationDialog) {
     auto* dlg = qobject_cast<SongInfoDialog*>(QApplication::activeModalWidget());
     ASSERT_NE(dlg, nullptr);
     EXPECT_EQ(dlg->windowTitle(), Q("曲名等の設定"));
-    EXPECT_EQ(dlg->txtSpeed->text(), Q("750"));
-    dlg->txtBRC->setText("4");
-    dlg->OKButton->click();  // refused: stays open
+    EXPECT_EQ(dlg->speedEdit()->text(), Q("750"));
+    dlg->preCountEdit()->setText("4");
+    dlg->okButton()->click();  // refused: stays open
     EXPECT_TRUE(dlg->isVisible());
-    EXPECT_EQ(dlg->focusWidget(), dlg->txtBRC);
-    dlg->txtBRC->setText("3");
-    dlg->txtSpeed->setText("751");
-    dlg->txtTitle->setPlainText(Q("春\n二行目"));
-    dlg->OKButton->click();
+    EXPECT_EQ(dlg->focusWidget(), dlg->preCountEdit());
+    dlg->preCountEdit()->setText("3");
+    dlg->speedEdit()->setText("751");
+    dlg->titleEdit()->setPlainText(Q("春\n二行目"));
+    dlg->okButton()->click();
   });
   Action("SMEInfo")->trigger();
   EXPECT_EQ(messages.Texts().back(), "開始前行数は小節行数より小さくしてください。");
   EXPECT_EQ(score.HalfPeriod, 375);
   EXPECT_EQ(score.PreRows, 3);
   EXPECT_EQ(score.Title, "春\r\n二行目");
-  EXPECT_EQ(win->Model()->headerData(0, Qt::Vertical, Qt::DisplayRole).toString(), Q("1･4"));
+  EXPECT_EQ(win->model()->headerData(0, Qt::Vertical, Qt::DisplayRole).toString(), Q("1･4"));
   EXPECT_EQ(win->findChild<QLabel*>("lblNote")->text(), Q("4分音符"));
   EXPECT_TRUE(Action("SMEUndo")->isEnabled());
 }
@@ -431,42 +433,42 @@ TEST_F(GridWindow, PromptBoxModes) {
   });
   box.show();
   EXPECT_EQ(box.windowTitle(), Q("新しい音の挿入"));
-  EXPECT_TRUE(box.txtNote->isVisible());
-  EXPECT_FALSE(box.cmbOct->isVisible());
-  box.txtNote->setText("6A");
-  box.ButOK->click();
+  EXPECT_TRUE(box.entryEdit()->isVisible());
+  EXPECT_FALSE(box.amountBox()->isVisible());
+  box.entryEdit()->setText("6A");
+  box.okButton()->click();
   EXPECT_TRUE(box.isVisible());
-  box.txtNote->setText("3B");
-  box.ButOK->click();
+  box.entryEdit()->setText("3B");
+  box.okButton()->click();
   EXPECT_FALSE(box.isVisible());
-  EXPECT_EQ(box.Result(), "3B13");
+  EXPECT_EQ(box.result(), "3B13");
   EXPECT_EQ(calls, 2);
 
   PromptRequest mv;
   mv.mode = PromptMode::NotMov;
   PromptDialog m(mv, {});
   EXPECT_EQ(m.windowTitle(), Q("確認ダイアログ"));
-  EXPECT_EQ(m.cmbOct->count(), 49);
-  EXPECT_EQ(m.cmbOct->currentText(), Q("0"));
-  m.ButCancel->click();
-  EXPECT_EQ(m.Result(), "0");
+  EXPECT_EQ(m.amountBox()->count(), 49);
+  EXPECT_EQ(m.amountBox()->currentText(), Q("0"));
+  m.cancelButton()->click();
+  EXPECT_EQ(m.result(), "0");
 
   PromptRequest t;
   t.mode = PromptMode::Test;
   PromptDialog tb(t, {});
   tb.show();
-  EXPECT_FALSE(tb.ButOK->isVisible());
-  EXPECT_EQ(tb.ButCancel->text(), Q("中止"));
-  EXPECT_EQ(tb.Label1->text(), Q("ほんとうですか？"));
+  EXPECT_FALSE(tb.okButton()->isVisible());
+  EXPECT_EQ(tb.cancelButton()->text(), Q("中止"));
+  EXPECT_EQ(tb.messageLabel()->text(), Q("ほんとうですか？"));
 
   PromptRequest p;
   p.mode = PromptMode::Phrajt;
   p.mask = "#99;0;_";
   p.entry = "-2";
   PromptDialog pb(p, {});
-  EXPECT_EQ(pb.txtNote->text(), Q("-2"));
-  pb.ButOK->click();
-  EXPECT_EQ(pb.Result(), "-2");
+  EXPECT_EQ(pb.entryEdit()->text(), Q("-2"));
+  pb.okButton()->click();
+  EXPECT_EQ(pb.result(), "-2");
 }
 
 TEST_F(GridWindow, LeavingPreparesAfterAChangeAndSaveAsPicksTheWriter) {
@@ -500,7 +502,7 @@ TEST_F(GridWindow, OpenResetsTheRingAndExitAsks) {
     score.RowNotes[4] = RowFromColumns({7});
   };
   Action("SMFOpen")->trigger();
-  EXPECT_EQ(win->Model()->rowCount(), 11);
+  EXPECT_EQ(win->model()->rowCount(), 11);
   EXPECT_EQ(Cell(7, 4), Q("○"));
   EXPECT_FALSE(Action("SMEUndo")->isEnabled());
   EXPECT_EQ(win->findChild<QLabel*>("lblNote")->text(), Q("4分音符／行"));
@@ -531,11 +533,11 @@ TEST_F(GridWindow, OpensALargeScore) {
   for (int r = 1; r <= 100000; ++r) score.RowNotes[r] = RowFromColumns({1 + r % 100, 110});
   score.BarAdjust.assign(25002, 0);
   Open();
-  EXPECT_EQ(win->Model()->rowCount(), 100001);
-  EXPECT_EQ(win->Model()->columnCount(), 120);
+  EXPECT_EQ(win->model()->rowCount(), 100001);
+  EXPECT_EQ(win->model()->columnCount(), 120);
   ClickCell(50, 99999);
   EXPECT_EQ(Cell(50, 99999), Q("○"));
-  Action("tbUndo")->trigger();
+  ToolButton("tbUndo")->click();
   EXPECT_NE(Cell(50, 99999), Q("○"));
 }
 
@@ -564,15 +566,15 @@ TEST(GridWindowPictures, SaveScreenshots) {
   win.resize(960, 720);
   win.show();
   QTest::qWait(200);
-  QTest::mouseClick(win.Grid()->viewport(), Qt::LeftButton, Qt::NoModifier,
-                    win.Grid()->visualRect(win.Model()->index(6, 14)).center());
+  QTest::mouseClick(win.grid()->viewport(), Qt::LeftButton, Qt::NoModifier,
+                    win.grid()->visualRect(win.model()->index(6, 14)).center());
   win.grab().save(out + "editor.png");
   win.findChild<QRadioButton*>("rdoSFFlat")->click();
   QTest::qWait(100);
   win.grab().save(out + "editor_flats.png");
 
   SongInfoDialog dlg(&win);
-  dlg.FormShow(SongInfoFromScore(score));
+  dlg.setFields(SongInfoFromScore(score));
   dlg.show();
   QTest::qWait(100);
   dlg.grab().save(out + "song_info.png");
@@ -631,12 +633,12 @@ TEST(GridWindowScroll, ScrollToRowPutsTheRowOnTop) {
   win.setAttribute(Qt::WA_DeleteOnClose, false);
   win.show();
   QApplication::processEvents();
-  win.ScrollToRow(52);
+  win.scrollToRow(52);
   QApplication::processEvents();
-  EXPECT_EQ(win.Grid()->rowAt(0), 50);
-  win.ScrollToRow(2);
+  EXPECT_EQ(win.grid()->rowAt(0), 50);
+  win.scrollToRow(2);
   QApplication::processEvents();
-  EXPECT_EQ(win.Grid()->rowAt(0), 0);
+  EXPECT_EQ(win.grid()->rowAt(0), 0);
 }
 
 }  // namespace
@@ -660,13 +662,13 @@ TEST(GridWindowSave, FiltersChooseTheWriter) {
   std::pair<std::string, int> answer;
   win.saveDialog = [&](const std::string&) { return std::optional<std::pair<std::string, int>>(answer); };
   answer = {dir.File("a.mid"), 4};
-  win.SMFSaveAsClick();
+  win.saveAs();
   EXPECT_EQ(poronka::testing::ReadBytes(dir.File("a.mid")).substr(0, 4), "MThd");
   answer = {dir.File("b.bin"), 2};
-  win.SMFSaveAsClick();
+  win.saveAs();
   EXPECT_EQ(poronka::testing::ReadBytes(dir.File("b.bin")).substr(0, 4), "MThd");
   answer = {dir.File("c.mld"), 3};
-  win.SMFSaveAsClick();
+  win.saveAs();
   EXPECT_EQ(poronka::testing::ReadBytes(dir.File("c.mld")).substr(0, 4), "melo");
   EXPECT_EQ(score.FileName, dir.File("c.mld"));
   // Save with an MBT name writes in place without asking.
@@ -675,7 +677,7 @@ TEST(GridWindowSave, FiltersChooseTheWriter) {
     ADD_FAILURE() << "Save asked for a name";
     return std::nullopt;
   };
-  win.SMFSaveClick();
+  win.save();
   EXPECT_NE(poronka::testing::ReadBytes(dir.File("d.MBT")).find("MBT_DATA"), std::string::npos);
 }
 

@@ -42,15 +42,15 @@ class EditorFromPlayer : public ::testing::Test, protected testing::PlayerRecord
 // Cancelling Open leaves the edits' pending preparation pending.
 TEST_F(EditorFromPlayer, ACancelledOpenChangesNothing) {
   EditorWindow* g = Edit();
-  QTest::mouseClick(g->Grid()->viewport(), Qt::LeftButton, Qt::NoModifier,
-                    g->Grid()->visualRect(g->Model()->index(0, 0)).center());
+  QTest::mouseClick(g->grid()->viewport(), Qt::LeftButton, Qt::NoModifier,
+                    g->grid()->visualRect(g->model()->index(0, 0)).center());
   ASSERT_TRUE(session.NeedsPrepare);
   QTimer::singleShot(100, [] {
     if (auto* d = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) d->reject();
   });
   g->findChild<QAction*>("SMFOpen")->trigger();
   EXPECT_TRUE(session.NeedsPrepare);
-  EXPECT_TRUE(g->State().undo.undoEnabled());
+  EXPECT_TRUE(g->state().undo.undoEnabled());
   Leave(g);
   EXPECT_FALSE(session.NeedsPrepare);
   EXPECT_TRUE(player->startButton()->isEnabled());  // the new song was prepared
@@ -72,7 +72,7 @@ TEST_F(EditorFromPlayer, LeavingReleasesTheDeviceForTheMediaPlayersMidiFile) {
     g->saveDialog = [&](const std::string&) {
       return std::optional<std::pair<std::string, int>>({dir.File(savedAs), 4});
     };
-    g->SMFSaveAsClick();
+    g->saveAs();
     Leave(g);
     EXPECT_EQ(player->devices().Out().IsOpen(), !released) << media;
   }

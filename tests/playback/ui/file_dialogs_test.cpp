@@ -189,7 +189,7 @@ TEST_F(FileDialogs, EditorDialogsReadJapanese) {
   win.show();
   QApplication::processEvents();
 
-  Seen saveAs = Look([&] { win.SMFSaveAsClick(); }, QString::fromStdString(dir.path()));
+  Seen saveAs = Look([&] { win.saveAs(); }, QString::fromStdString(dir.path()));
   ExpectJapanese(saveAs);
   EXPECT_EQ(saveAs.filters.size(), 4);
   EXPECT_EQ(saveAs.listed[0], (QStringList{"a.MBT", "b.mbt"}));
