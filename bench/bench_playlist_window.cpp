@@ -81,7 +81,7 @@ struct Window {
   ui::PlaylistWindow window{state, msgs, host, &player};
   Window() {
     player.show();
-    window.ShowBesidePlayer();
+    window.showBesidePlayer();
     QApplication::processEvents();
   }
 };
@@ -91,10 +91,10 @@ void BM_OpenPlaylistInWindow(benchmark::State& st) {
   Songs& songs = TheSongs();
   Window w;
   for (auto _ : st) {
-    w.window.OpenStartPlaylist(songs.list);
+    w.window.openStartPlaylist(songs.list);
     QApplication::processEvents();
   }
-  if (w.window.PlayListBox()->count() != kEntries) st.SkipWithError("not all entries shown");
+  if (w.window.listWidget()->count() != kEntries) st.SkipWithError("not all entries shown");
 }
 BENCHMARK(BM_OpenPlaylistInWindow)->Unit(benchmark::kMillisecond);
 
@@ -103,8 +103,8 @@ void BM_AddFilesToWindow(benchmark::State& st) {
   Songs& songs = TheSongs();
   Window w;
   for (auto _ : st) {
-    w.window.cmdClearClick();
-    w.window.DropFiles(songs.paths);
+    w.window.clear();
+    w.window.appendFiles(songs.paths);
     QApplication::processEvents();
   }
 }
@@ -114,11 +114,11 @@ void BM_DeleteAndShuffleInWindow(benchmark::State& st) {
   App();
   Songs& songs = TheSongs();
   Window w;
-  w.window.OpenStartPlaylist(songs.list);
+  w.window.openStartPlaylist(songs.list);
   for (auto _ : st) {
-    w.window.SelectIndex(kEntries / 2);
-    w.window.cmdDellClick();
-    w.window.cmSHFLClick();
+    w.window.selectIndex(kEntries / 2);
+    w.window.removeSelected();
+    w.window.shuffle();
     QApplication::processEvents();
     st.PauseTiming();
     w.state.Append(songs.paths[0], "again");

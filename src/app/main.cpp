@@ -40,7 +40,7 @@ int main(int argc, char** argv) {
   instance.Listen();
 
   auto* splash = new ui::SplashWindow;
-  splash->ShowNow();
+  splash->showNow();
 
   Score score;
   SoundSettings settings;

@@ -26,7 +26,7 @@ class PlaylistState {
  public:
   // Full path of every entry, in play order.
   const std::vector<std::string>& PlaylistPaths() const { return paths_; }
-  // Display names (the lines of the playlist window's list), same order and count as the paths.
+  // Display names (the playlist window's lines), same order and count as the paths.
   const std::vector<std::string>& DisplayNames() const { return names_; }
   int Count() const { return static_cast<int>(paths_.size()); }
   bool Empty() const { return paths_.empty(); }

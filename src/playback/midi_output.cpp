@@ -143,7 +143,7 @@ bool MidiDevices::OpenDevice(int index) {
   return true;
 }
 
-void MidiDevices::MIDIItemClick(int position) {
+void MidiDevices::SelectDevice(int position) {
   if (position == deviceIndex_) return;
   if (!OpenDevice(position)) OpenDevice(deviceIndex_);
 }

@@ -129,8 +129,10 @@ class MidiDevices {
   // Closes the current device, opens the one at menu position `index` and
   // moves the check mark; true on success.
   bool OpenDevice(int index);
-  // Handler of every device item (menu position of the clicked item).
-  void MIDIItemClick(int position);
+  // Switches to the device at menu position `position` (the user chose it);
+  // nothing when it is already the current one. When it cannot be opened the
+  // current device is opened again.
+  void SelectDevice(int position);
   // When the menu has items and DeviceIndex's item is unchecked, opens that
   // device again and checks it on success (no message on failure).
   bool ReopenIfUnchecked();

@@ -12,19 +12,19 @@
 namespace poronka {
 
 struct SettingsControls {
-  int programIndex = kDefaultProgramIndex;     // cmbPrgChan
-  std::vector<std::string> bankEntries;        // cmbBnkChan items
+  int programIndex = kDefaultProgramIndex;     // the instrument list's choice
+  std::vector<std::string> bankEntries;        // the variation list's entries
   bool bankEnabled = false;
   int bankIndex = -1;                          // -1: nothing selected
-  int keyShift = 0;                            // HScrPich, -24..24
-  int reverb = 40;                             // HScrRev
-  int chorus = 0;                              // HScrCho
-  int modulation = 0;                          // HScrMod
-  int pan = 64;                                // HScrPan
-  int repeat = 1;                              // VScrRept, 1..10
-  int stopDelay = 0;                           // VScrStop, 0..5
-  bool noMidConversion = false;                // cbMID
-  bool smfPitchAdjust = true;                  // cbSMFpt
+  int keyShift = 0;                            // semitones, -24..24
+  int reverb = 40;                             // 0..127
+  int chorus = 0;                              // 0..127
+  int modulation = 0;                          // 0..127
+  int pan = 64;                                // 0..127, 64 the centre
+  int repeat = 1;                              // plays of a song, 1..10
+  int stopDelay = 0;                           // rows before silence, 0..5
+  bool noMidConversion = false;                // "ＭＩＤ変換なし"
+  bool smfPitchAdjust = true;                  // "MID変換の音程調整"
   std::array<bool, 16> channels{true, true, true, true, true, true, true, true,
                                 true, false, true, true, true, true, true, true};
 
@@ -49,9 +49,9 @@ inline bool ConversionOptionsEnabled(const SettingsControls& c) { return !c.noMi
 struct OkOutcome {
   bool keyShiftChanged = false;
   int keyShift = 0;
-  std::string pitchText;  // for lblPich when keyShiftChanged
+  std::string pitchText;  // the player's pitch label, when keyShiftChanged
   bool soundChanged = false;
-  SoundLabel sound;       // for Label4 / lblSound when soundChanged
+  SoundLabel sound;       // the player's tone labels, when soundChanged
 };
 
 // OK: copies the controls into the settings in the dialog's order.

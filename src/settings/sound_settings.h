@@ -25,7 +25,7 @@ struct SoundSettings {
   std::array<bool, 16> ChannelEnabled{true, true, true, true, true, true, true, true,
                                       true, false, true, true, true, true, true, true};
   bool NoMidConversion = false;
-  bool SmfPitchAdjust = true;  // the import's pitch adjustment (cbSMFpt)
+  bool SmfPitchAdjust = true;  // the import's pitch adjustment ("MID変換の音程調整")
 };
 
 // Bank number (MSB) of the variation tone chosen by BankIndex for a program:
@@ -41,8 +41,8 @@ std::string KeyShiftText(int keyShift);
 // What the player shows for the confirmed instrument: "ＧＭ音色" and the
 // instrument name, or "ＧＳ音色" and the variation's name without its number.
 struct SoundLabel {
-  std::string kind;  // Label4
-  std::string name;  // lblSound
+  std::string kind;  // "ＧＭ音色" or "ＧＳ音色"
+  std::string name;  // the instrument's or the variation's name
 };
 SoundLabel SoundLabelOf(int program, int bankIndex);
 

@@ -133,7 +133,7 @@ TEST(DeviceMenu, OpenMovesTheCheckAndFailureKeepsIt) {
   rig.devices.BuildDeviceMenu();
   ASSERT_TRUE(rig.devices.OpenDevice(0));
   EXPECT_TRUE(rig.devices.Items()[0].checked);
-  rig.devices.MIDIItemClick(1);
+  rig.devices.SelectDevice(1);
   EXPECT_EQ(rig.devices.DeviceIndex(), 1);
   EXPECT_FALSE(rig.devices.Items()[0].checked);
   EXPECT_TRUE(rig.devices.Items()[1].checked);
@@ -147,11 +147,11 @@ TEST(DeviceMenu, OpenMovesTheCheckAndFailureKeepsIt) {
 
   // Clicking the checked device does nothing.
   rig.system.log.Clear();
-  rig.devices.MIDIItemClick(1);
+  rig.devices.SelectDevice(1);
   EXPECT_TRUE(rig.system.log.Events().empty());
 
   // A device that fails: message, then the previous one is open again.
-  rig.devices.MIDIItemClick(2);
+  rig.devices.SelectDevice(2);
   EXPECT_EQ(rig.msgs.Texts().back(), "MIDI出力デバイス（Dead）をオープンできません");
   EXPECT_EQ(rig.devices.DeviceIndex(), 1);
   EXPECT_TRUE(rig.devices.Items()[1].checked);

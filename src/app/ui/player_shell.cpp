@@ -18,21 +18,20 @@ PlayerShell::PlayerShell(PlayerServices services, MediaPlayer* mediaPlayer)
   player_.setMedia(&media_.Session());
   connectWindows();
   // A playlist named on the command line.
-  if (player_.openArgPlaylist()) playlistWindow_.OpenStartPlaylist(player_.arguments().front());
+  if (player_.openArgPlaylist()) playlistWindow_.openStartPlaylist(player_.arguments().front());
 }
 
 PlayerShell::~PlayerShell() = default;
 
 void PlayerShell::connectWindows() {
   PlayerWindow* p = &player_;
-  connect(p, &PlayerWindow::playlistRequested, &playlistWindow_, [this] { playlistWindow_.ShowBesidePlayer(); });
-  connect(p, &PlayerWindow::playlistHideRequested, &playlistWindow_, [this] { playlistWindow_.cmdHideClick(); });
+  connect(p, &PlayerWindow::playlistRequested, &playlistWindow_, &PlaylistWindow::showBesidePlayer);
+  connect(p, &PlayerWindow::playlistHideRequested, &playlistWindow_, &PlaylistWindow::hideWindow);
   connect(p, &PlayerWindow::playlistFileRequested, &playlistWindow_,
-          [this](const QString& path) { playlistWindow_.OpenStartPlaylist(path.toStdString()); });
-  playlistWindow_.SetHiddenCallback([p] { p->playlistHidden(); });
+          [this](const QString& path) { playlistWindow_.openStartPlaylist(path.toStdString()); });
+  connect(&playlistWindow_, &PlaylistWindow::hidden, p, &PlayerWindow::playlistHidden);
   connect(p, &PlayerWindow::settingsRequested, &settingsDialog_, [this] { settingsDialog_.exec(); });
-  connect(p, &PlayerWindow::keyShiftChanged, &settingsDialog_,
-          [this](int semitones) { settingsDialog_.SetKeyShift(semitones); });
+  connect(p, &PlayerWindow::keyShiftChanged, &settingsDialog_, &SettingsDialog::setKeyShift);
   connect(&settingsDialog_, &SettingsDialog::keyShiftConfirmed, p, &PlayerWindow::setKeyShift);
   connect(&settingsDialog_, &SettingsDialog::soundLabelChanged, p, &PlayerWindow::setToneLabels);
   connect(p, &PlayerWindow::editorRequested, this, &PlayerShell::openEditor);

@@ -30,20 +30,24 @@ LoadingWindow::LoadingWindow(QWidget* parent) : QWidget(parent, Qt::Dialog) {
 
 void LoadingWindow::Open(const std::string& caption) {
   setWindowTitle(QString::fromStdString(caption));
-  bar_->setValue(0);
+  position_ = 0;
+  bar_->setValue(position_);
   show();
   raise();
   // Paint the window before the load takes the thread.
   QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
-int LoadingWindow::Position() const { return bar_->value(); }
+int LoadingWindow::Position() const { return position_; }
 
 void LoadingWindow::StepIt() {
-  if (bar_->value() < kBarMax) bar_->setValue(bar_->value() + 1);
+  if (position_ < kBarMax) bar_->setValue(++position_);
 }
 
-void LoadingWindow::SetToMax() { bar_->setValue(kBarMax); }
+void LoadingWindow::SetToMax() {
+  position_ = kBarMax;
+  bar_->setValue(position_);
+}
 
 void LoadingWindow::Close() { hide(); }
 

@@ -1,5 +1,5 @@
-// The loading window LoadingWindow: the file's name as caption, a fixed label and
-// a bar from 0 to 120 that song loaders move forward while they read.
+// The loading window: the file's name as caption, a fixed label and a bar
+// from 0 to 120 that song loaders move forward while they read.
 #pragma once
 
 #include <QElapsedTimer>
@@ -26,11 +26,12 @@ class LoadingWindow : public QWidget, public LoadProgress {
   void Close() override;
 
   QLabel* label() const { return label_; }
-  QProgressBar* BarDisp() const { return bar_; }
+  QProgressBar* progressBar() const { return bar_; }
 
  private:
   QLabel* label_;
   QProgressBar* bar_;
+  int position_ = 0;  // what the bar shows
 };
 
 // Lets pending window events run during a long load without spending the

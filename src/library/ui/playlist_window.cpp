@@ -88,19 +88,19 @@ PlaylistWindow::PlaylistWindow(PlaylistState& state, Messages& msgs, PlaylistHos
   setWindowTitle("PlayList");
   setAcceptDrops(true);
   resize(kWidth, kHeight);
-  BuildControls();
-  ApplyRoundedShape();
+  buildControls();
+  applyRoundedShape();
   // Its buttons' hints show also while the player is the active window.
   setAttribute(Qt::WA_AlwaysShowToolTips);
-  listenerId_ = state_.AddListener([this] { Refresh(); });
-  Refresh();
-  PlaceBesidePlayer();
+  listenerId_ = state_.AddListener([this] { refresh(); });
+  refresh();
+  placeBesidePlayer();
   if (player_) player_->installEventFilter(this);
 }
 
 PlaylistWindow::~PlaylistWindow() { state_.RemoveListener(listenerId_); }
 
-void PlaylistWindow::BuildControls() {
+void PlaylistWindow::buildControls() {
   auto tool = [this](const char* name, const char* hint, QStyle::StandardPixmap icon, const QString& text) {
     auto* b = new QToolButton(this);
     b->setObjectName(name);
@@ -121,113 +121,113 @@ void PlaylistWindow::BuildControls() {
     return b;
   };
 
-  PlayListBox_ = new QListWidget(this);
-  PlayListBox_->setObjectName("PlayListBox");
-  PlayListBox_->setSelectionMode(QAbstractItemView::SingleSelection);
-  PlayListBox_->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
-  PlayListBox_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-  PlayListBox_->setTextElideMode(Qt::ElideRight);
+  list_ = new QListWidget(this);
+  list_->setObjectName("PlayListBox");
+  list_->setSelectionMode(QAbstractItemView::SingleSelection);
+  list_->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
+  list_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  list_->setTextElideMode(Qt::ElideRight);
   // One line per entry: long lists lay out without measuring every item.
-  PlayListBox_->setUniformItemSizes(true);
-  QPalette pal = PlayListBox_->palette();
+  list_->setUniformItemSizes(true);
+  QPalette pal = list_->palette();
   pal.setColor(QPalette::Base, kAqua);
   pal.setColor(QPalette::Text, Qt::black);
-  PlayListBox_->setPalette(pal);
-  PlayListBox_->setAutoFillBackground(true);
+  list_->setPalette(pal);
+  list_->setAutoFillBackground(true);
 
-  cmListOpen_ = tool("cmListOpen", "プレイリストを開く", QStyle::SP_DialogOpenButton, {});
-  cmListSave_ = tool("cmListSave", "プレイリストを保存", QStyle::SP_DialogSaveButton, {});
-  cmUP_ = tool("cmUP", "上に移動", QStyle::SP_ArrowUp, {});
-  cmDN_ = tool("cmDN", "下に移動", QStyle::SP_ArrowDown, {});
-  cmSHFL_ = tool("cmSHFL", "シャッフル", QStyle::SP_BrowserReload, {});
-  cmdAdd_ = button("cmdAdd", "追加");
-  cmdDell_ = button("cmdDell", "削除");
-  cmdClear_ = button("cmdClear", "クリア");
-  cmdHide_ = button("cmdHide", "閉じる");
+  openButton_ = tool("cmListOpen", "プレイリストを開く", QStyle::SP_DialogOpenButton, {});
+  saveButton_ = tool("cmListSave", "プレイリストを保存", QStyle::SP_DialogSaveButton, {});
+  upButton_ = tool("cmUP", "上に移動", QStyle::SP_ArrowUp, {});
+  downButton_ = tool("cmDN", "下に移動", QStyle::SP_ArrowDown, {});
+  shuffleButton_ = tool("cmSHFL", "シャッフル", QStyle::SP_BrowserReload, {});
+  addButton_ = button("cmdAdd", "追加");
+  removeButton_ = button("cmdDell", "削除");
+  clearButton_ = button("cmdClear", "クリア");
+  closeButton_ = button("cmdHide", "閉じる");
 
   auto* tools = new QHBoxLayout;
   tools->setSpacing(3);
-  tools->addWidget(cmListOpen_);
-  tools->addWidget(cmListSave_);
+  tools->addWidget(openButton_);
+  tools->addWidget(saveButton_);
   tools->addStretch();
-  tools->addWidget(cmUP_);
-  tools->addWidget(cmDN_);
-  tools->addWidget(cmSHFL_);
+  tools->addWidget(upButton_);
+  tools->addWidget(downButton_);
+  tools->addWidget(shuffleButton_);
 
   auto* buttons = new QGridLayout;
   buttons->setSpacing(3);
-  buttons->addWidget(cmdAdd_, 0, 0);
-  buttons->addWidget(cmdDell_, 0, 1);
-  buttons->addWidget(cmdClear_, 1, 0);
-  buttons->addWidget(cmdHide_, 1, 1);
+  buttons->addWidget(addButton_, 0, 0);
+  buttons->addWidget(removeButton_, 0, 1);
+  buttons->addWidget(clearButton_, 1, 0);
+  buttons->addWidget(closeButton_, 1, 1);
 
   auto* layout = new QVBoxLayout(this);
   // Inside the rounded outline, clear of its corners.
   layout->setContentsMargins(18, 44, 18, 18);
   layout->setSpacing(4);
   layout->addLayout(tools);
-  layout->addWidget(PlayListBox_, 1);
+  layout->addWidget(list_, 1);
   layout->addLayout(buttons);
 
-  connect(cmListOpen_, &QToolButton::clicked, this, [this] { cmListOpenClick(); });
-  connect(cmListSave_, &QToolButton::clicked, this, [this] { cmListSaveClick(); });
-  connect(cmUP_, &QToolButton::clicked, this, [this] { cmUPClick(); });
-  connect(cmDN_, &QToolButton::clicked, this, [this] { cmDNClick(); });
-  connect(cmSHFL_, &QToolButton::clicked, this, [this] { cmSHFLClick(); });
-  connect(cmdAdd_, &QPushButton::clicked, this, [this] { cmdAddClick(); });
-  connect(cmdDell_, &QPushButton::clicked, this, [this] { cmdDellClick(); });
-  connect(cmdClear_, &QPushButton::clicked, this, [this] { cmdClearClick(); });
-  connect(cmdHide_, &QPushButton::clicked, this, [this] { cmdHideClick(); });
-  connect(PlayListBox_, &QListWidget::itemDoubleClicked, this, [this] { PlayListBoxDblClick(); });
-  connect(PlayListBox_->verticalScrollBar(), &QScrollBar::valueChanged, this, [this](int top) {
+  connect(openButton_, &QToolButton::clicked, this, &PlaylistWindow::openPlaylist);
+  connect(saveButton_, &QToolButton::clicked, this, &PlaylistWindow::savePlaylist);
+  connect(upButton_, &QToolButton::clicked, this, &PlaylistWindow::moveUp);
+  connect(downButton_, &QToolButton::clicked, this, &PlaylistWindow::moveDown);
+  connect(shuffleButton_, &QToolButton::clicked, this, &PlaylistWindow::shuffle);
+  connect(addButton_, &QPushButton::clicked, this, &PlaylistWindow::addFiles);
+  connect(removeButton_, &QPushButton::clicked, this, &PlaylistWindow::removeSelected);
+  connect(clearButton_, &QPushButton::clicked, this, &PlaylistWindow::clear);
+  connect(closeButton_, &QPushButton::clicked, this, &PlaylistWindow::hideWindow);
+  connect(list_, &QListWidget::itemDoubleClicked, this, &PlaylistWindow::playSelectedEntry);
+  connect(list_->verticalScrollBar(), &QScrollBar::valueChanged, this, [this](int top) {
     if (!refreshing_) state_.SetTopIndex(top);
   });
 }
 
-void PlaylistWindow::Refresh() {
+void PlaylistWindow::refresh() {
   refreshing_ = true;
   const auto& names = state_.DisplayNames();
-  const int selected = SelectedIndex();
+  const int selected = selectedIndex();
   const int count = static_cast<int>(names.size());
-  if (PlayListBox_->count() != count) {
+  if (list_->count() != count) {
     QStringList texts;
     texts.reserve(count);
     for (const auto& n : names) texts << Q(n);
-    PlayListBox_->clear();
-    PlayListBox_->addItems(texts);
-    if (selected >= 0 && selected < count) SelectIndex(selected);
+    list_->clear();
+    list_->addItems(texts);
+    if (selected >= 0 && selected < count) selectIndex(selected);
   } else {
     for (int i = 0; i < count; ++i) {
-      QListWidgetItem* item = PlayListBox_->item(i);
+      QListWidgetItem* item = list_->item(i);
       const QString text = Q(names[static_cast<size_t>(i)]);
       if (item->text() != text) item->setText(text);
     }
   }
   // The scroll range follows the items only after a layout.
-  PlayListBox_->doItemsLayout();
-  QScrollBar* bar = PlayListBox_->verticalScrollBar();
+  list_->doItemsLayout();
+  QScrollBar* bar = list_->verticalScrollBar();
   if (bar->value() != state_.TopIndex()) bar->setValue(state_.TopIndex());
   // Near the end the box cannot scroll as far as asked: keep where it stands.
   if (isVisible()) state_.SetTopIndex(bar->value(), false);
-  PlayListBox_->viewport()->update();
+  list_->viewport()->update();
   refreshing_ = false;
 }
 
-int PlaylistWindow::SelectedIndex() const {
-  const auto items = PlayListBox_->selectedItems();
+int PlaylistWindow::selectedIndex() const {
+  const auto items = list_->selectedItems();
   if (items.isEmpty()) return -1;
-  return PlayListBox_->row(items.front());
+  return list_->row(items.front());
 }
 
-void PlaylistWindow::SelectIndex(int i) {
-  if (i < 0 || i >= PlayListBox_->count()) {
-    PlayListBox_->clearSelection();
+void PlaylistWindow::selectIndex(int i) {
+  if (i < 0 || i >= list_->count()) {
+    list_->clearSelection();
     return;
   }
-  PlayListBox_->setCurrentRow(i, QItemSelectionModel::ClearAndSelect);
+  list_->setCurrentRow(i, QItemSelectionModel::ClearAndSelect);
 }
 
-void PlaylistWindow::PlaceBesidePlayer() {
+void PlaylistWindow::placeBesidePlayer() {
   if (!player_) return;
   const QRect f = player_->frameGeometry();
   int left = f.left() + f.width() - 3;
@@ -239,8 +239,8 @@ void PlaylistWindow::PlaceBesidePlayer() {
   move(left, f.top() - 5);
 }
 
-void PlaylistWindow::ShowBesidePlayer() {
-  if (!shownOnce_) PlaceBesidePlayer();
+void PlaylistWindow::showBesidePlayer() {
+  if (!shownOnce_) placeBesidePlayer();
   shownOnce_ = true;
   hiddenWithPlayer_ = false;
   show();
@@ -256,9 +256,9 @@ bool PlaylistWindow::eventFilter(QObject* watched, QEvent* event) {
         // The window manager gives the player its place and its frame only
         // once it is on screen: placed again when these events have settled.
         if (!shownOnce_ && player_->isVisible()) {
-          PlaceBesidePlayer();
+          placeBesidePlayer();
           QMetaObject::invokeMethod(
-              this, [this] { if (!shownOnce_ && player_->isVisible()) PlaceBesidePlayer(); }, Qt::QueuedConnection);
+              this, [this] { if (!shownOnce_ && player_->isVisible()) placeBesidePlayer(); }, Qt::QueuedConnection);
         }
         break;
       case QEvent::WindowStateChange:
@@ -279,15 +279,15 @@ bool PlaylistWindow::eventFilter(QObject* watched, QEvent* event) {
   return QWidget::eventFilter(watched, event);
 }
 
-void PlaylistWindow::OpenStartPlaylist(const std::string& path) { playlist_.OpenPlaylistFile(path); }
+void PlaylistWindow::openStartPlaylist(const std::string& path) { playlist_.OpenPlaylistFile(path); }
 
-void PlaylistWindow::DropFiles(const std::vector<std::string>& paths) {
+void PlaylistWindow::appendFiles(const std::vector<std::string>& paths) {
   QApplication::setOverrideCursor(Qt::WaitCursor);
   playlist_.AddPaths(paths);
   QApplication::restoreOverrideCursor();
 }
 
-void PlaylistWindow::cmListOpenClick() {
+void PlaylistWindow::openPlaylist() {
   const std::string path = dialogs_->ChoosePlaylistToOpen(this);
   if (path.empty()) return;
   QApplication::setOverrideCursor(Qt::WaitCursor);
@@ -295,52 +295,52 @@ void PlaylistWindow::cmListOpenClick() {
   QApplication::restoreOverrideCursor();
 }
 
-void PlaylistWindow::cmListSaveClick() {
+void PlaylistWindow::savePlaylist() {
   const std::string path = dialogs_->ChooseSaveFile(this, state_.PlaylistFile);
   if (path.empty()) return;
   playlist_.Save(path);
 }
 
-void PlaylistWindow::cmdAddClick() {
+void PlaylistWindow::addFiles() {
   const std::vector<std::string> paths = dialogs_->ChooseFilesToAdd(this);
   if (paths.empty()) return;
-  DropFiles(paths);
+  appendFiles(paths);
 }
 
-void PlaylistWindow::cmdDellClick() {
-  const int i = SelectedIndex();
+void PlaylistWindow::removeSelected() {
+  const int i = selectedIndex();
   if (i < 0) return;
   const int next = state_.Delete(i);
-  SelectIndex(next);
+  selectIndex(next);
 }
 
-void PlaylistWindow::cmdClearClick() { state_.Clear(); }
+void PlaylistWindow::clear() { state_.Clear(); }
 
-void PlaylistWindow::cmUPClick() {
-  const int moved = state_.MoveUp(SelectedIndex());
-  if (moved >= 0) SelectIndex(moved);
+void PlaylistWindow::moveUp() {
+  const int moved = state_.MoveUp(selectedIndex());
+  if (moved >= 0) selectIndex(moved);
 }
 
-void PlaylistWindow::cmDNClick() {
-  const int moved = state_.MoveDown(SelectedIndex());
-  if (moved >= 0) SelectIndex(moved);
+void PlaylistWindow::moveDown() {
+  const int moved = state_.MoveDown(selectedIndex());
+  if (moved >= 0) selectIndex(moved);
 }
 
-void PlaylistWindow::cmSHFLClick() {
+void PlaylistWindow::shuffle() {
   if (state_.Count() < 3) return;
-  PlayListBox_->clearSelection();
+  list_->clearSelection();
   state_.Shuffle();
 }
 
-void PlaylistWindow::cmdHideClick() {
+void PlaylistWindow::hideWindow() {
   hiddenWithPlayer_ = false;
   hide();
-  PlayListBox_->clearSelection();
-  if (onHidden_) onHidden_();
+  list_->clearSelection();
+  emit hidden();
 }
 
-void PlaylistWindow::PlayListBoxDblClick() {
-  const int n = SelectedIndex();
+void PlaylistWindow::playSelectedEntry() {
+  const int n = selectedIndex();
   if (n < 0) return;
   playlist_.PlayChosenEntry(n);
 }
@@ -362,11 +362,11 @@ void PlaylistWindow::mouseReleaseEvent(QMouseEvent* event) {
   QWidget::mouseReleaseEvent(event);
 }
 
-void PlaylistWindow::ApplyRoundedShape() { setMask(QRegion(Outline(size()).toFillPolygon().toPolygon())); }
+void PlaylistWindow::applyRoundedShape() { setMask(QRegion(Outline(size()).toFillPolygon().toPolygon())); }
 
 void PlaylistWindow::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
-  ApplyRoundedShape();
+  applyRoundedShape();
 }
 
 void PlaylistWindow::paintEvent(QPaintEvent*) {
@@ -379,7 +379,7 @@ void PlaylistWindow::paintEvent(QPaintEvent*) {
 
 void PlaylistWindow::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
-  Refresh();
+  refresh();
 }
 
 void PlaylistWindow::dragEnterEvent(QDragEnterEvent* event) {
@@ -393,7 +393,7 @@ void PlaylistWindow::dropEvent(QDropEvent* event) {
   }
   if (paths.empty()) return;
   event->acceptProposedAction();
-  DropFiles(paths);
+  appendFiles(paths);
 }
 
 }  // namespace poronka::ui

@@ -1,11 +1,10 @@
 // PlaylistWindow, the playlist window: a small rounded window without a caption
 // bar beside the player, dragged by any free spot. It shows the shared
 // PlaylistState and forwards every command to Playlist (the rules); the
-// player reaches it through Show/cmdHideClick/OpenStartPlaylist.
+// player reaches it through showBesidePlayer/hideWindow/openStartPlaylist.
 #pragma once
 
 #include <QWidget>
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -28,7 +27,7 @@ class PlaylistDialogs {
   virtual std::vector<std::string> ChooseFilesToAdd(QWidget* parent) = 0;
   // The open button: a playlist file; empty on Cancel.
   virtual std::string ChoosePlaylistToOpen(QWidget* parent) = 0;
-  // The save dialog cdSaveL with `proposed` as its name; empty on Cancel.
+  // The save button: a playlist file, `proposed` as its name; empty on Cancel.
   virtual std::string ChooseSaveFile(QWidget* parent, const std::string& proposed) = 0;
 };
 
@@ -50,38 +49,51 @@ class PlaylistWindow : public QWidget {
             std::unique_ptr<PlaylistDialogs> dialogs = nullptr, QWidget* parent = nullptr);
   ~PlaylistWindow() override;
 
-  // Called whenever the window hides itself (its close button), so the
-  // player can uncheck its "プレイリスト(&L)" item.
-  void SetHiddenCallback(std::function<void()> callback) { onHidden_ = std::move(callback); }
-
   // Shows the window (the player's menu item); the first time beside the
   // player as it stands now.
-  void ShowBesidePlayer();
+  void showBesidePlayer();
   // Places the window beside the player: left at the player's left + width - 3,
   // top at the player's top - 5; on its left side instead when the screen
   // ends before the window does on the right.
-  void PlaceBesidePlayer();
+  void placeBesidePlayer();
   // Loads a playlist named on the command line.
-  void OpenStartPlaylist(const std::string& path);
-  // Files dropped on the window, in drop order.
-  void DropFiles(const std::vector<std::string>& paths);
+  void openStartPlaylist(const std::string& path);
+  // Appends files (dropped on the window or chosen to add), in their order.
+  void appendFiles(const std::vector<std::string>& paths);
 
-  Playlist& Rules() { return playlist_; }
-  QListWidget* PlayListBox() const { return PlayListBox_; }
-  int SelectedIndex() const;
-  void SelectIndex(int i);
+  Playlist& rules() { return playlist_; }
+  QListWidget* listWidget() const { return list_; }
+  int selectedIndex() const;
+  void selectIndex(int i);
 
-  // Command handlers.
-  void cmListOpenClick();
-  void cmListSaveClick();
-  void cmdAddClick();
-  void cmdDellClick();
-  void cmdClearClick();
-  void cmUPClick();
-  void cmDNClick();
-  void cmSHFLClick();
-  void cmdHideClick();
-  void PlayListBoxDblClick();
+ public slots:
+  // The window's commands (its buttons and the list's double click).
+
+  // Asks for a playlist file and loads it in place of the list.
+  void openPlaylist();
+  // Asks for a file name (the list's file proposed) and saves the list.
+  void savePlaylist();
+  // Asks for files and appends them.
+  void addFiles();
+  // Removes the selected entry and selects the one after it.
+  void removeSelected();
+  // Empties the list.
+  void clear();
+  // Move the selected entry one place up / down, keeping it selected.
+  void moveUp();
+  void moveDown();
+  // Puts the entries in a random order (lists of three entries or more) and
+  // clears the selection.
+  void shuffle();
+  // Hides the window and clears the selection; emits hidden().
+  void hideWindow();
+  // Plays the selected entry.
+  void playSelectedEntry();
+
+ signals:
+  // The window hid itself (its close button or hideWindow()), so the
+  // player can uncheck its "プレイリスト(&L)" item.
+  void hidden();
 
  protected:
   void mousePressEvent(QMouseEvent* event) override;
@@ -96,16 +108,15 @@ class PlaylistWindow : public QWidget {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  void BuildControls();
-  void Refresh();
-  void ApplyRoundedShape();
+  void buildControls();
+  void refresh();
+  void applyRoundedShape();
 
   PlaylistState& state_;
   Messages& msgs_;
   Playlist playlist_;
   QWidget* player_;
   std::unique_ptr<PlaylistDialogs> dialogs_;
-  std::function<void()> onHidden_;
   int listenerId_ = 0;
   bool refreshing_ = false;
   bool dragging_ = false;
@@ -116,16 +127,16 @@ class PlaylistWindow : public QWidget {
   bool hiddenWithPlayer_ = false;
   QPoint dragOffset_;
 
-  QListWidget* PlayListBox_ = nullptr;
-  QToolButton* cmListOpen_ = nullptr;
-  QToolButton* cmListSave_ = nullptr;
-  QPushButton* cmdAdd_ = nullptr;
-  QPushButton* cmdDell_ = nullptr;
-  QPushButton* cmdClear_ = nullptr;
-  QToolButton* cmUP_ = nullptr;
-  QToolButton* cmDN_ = nullptr;
-  QToolButton* cmSHFL_ = nullptr;
-  QPushButton* cmdHide_ = nullptr;
+  QListWidget* list_ = nullptr;
+  QToolButton* openButton_ = nullptr;
+  QToolButton* saveButton_ = nullptr;
+  QPushButton* addButton_ = nullptr;
+  QPushButton* removeButton_ = nullptr;
+  QPushButton* clearButton_ = nullptr;
+  QToolButton* upButton_ = nullptr;
+  QToolButton* downButton_ = nullptr;
+  QToolButton* shuffleButton_ = nullptr;
+  QPushButton* closeButton_ = nullptr;
 };
 
 }  // namespace poronka::ui

@@ -42,16 +42,16 @@ AboutDialog::AboutDialog(QWidget* player, std::function<void(bool)> setHold)
   grid->setHorizontalSpacing(24);
   grid->setVerticalSpacing(10);
   setFixedSize(sizeHint().expandedTo(QSize(300, 160)));
-  connect(this, &QDialog::finished, this, [this] { Release(); });
+  connect(this, &QDialog::finished, this, [this] { release(); });
   if (player) {
     const QRect pg = player->frameGeometry();
     move(pg.center() - QPoint(width() / 2, height() / 2));
   }
 }
 
-AboutDialog::~AboutDialog() { Release(); }
+AboutDialog::~AboutDialog() { release(); }
 
-void AboutDialog::Release() {
+void AboutDialog::release() {
   if (holding_ && setHold_) setHold_(false);
   holding_ = false;
 }

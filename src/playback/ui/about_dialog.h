@@ -1,4 +1,4 @@
-// The about box AboutDialog: the application picture, the product name and
+// The about box: the application picture, the product name and
 // the version. While it exists the playing song repeats instead of moving on.
 #pragma once
 
@@ -15,9 +15,11 @@ class AboutDialog : public QDialog {
   ~AboutDialog() override;
 
  private:
+  // Gives the hold back once (the box closed or is destroyed).
+  void release();
+
   std::function<void(bool)> setHold_;
   bool holding_ = false;
-  void Release();
 };
 
 }  // namespace poronka::ui

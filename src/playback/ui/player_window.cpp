@@ -104,7 +104,7 @@ void PlayerWindow::setUpForScreen() {
   playlistVisible_ = false;
   canResize_ = false;
 
-  if (services_.splash) services_.splash->STimer()->start();
+  if (services_.splash) services_.splash->closeTimer()->start();
 
   const std::string arg = services_.arguments.empty() ? "" : services_.arguments.front();
   const StartArgument kind = ClassifyStartArgument(arg);

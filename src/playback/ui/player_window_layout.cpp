@@ -254,7 +254,7 @@ void PlayerWindow::buildDeviceMenu() {
     a->setCheckable(true);
     const int position = static_cast<int>(i);
     connect(a, &QAction::triggered, this, [this, position] {
-      devices_->MIDIItemClick(position);
+      devices_->SelectDevice(position);
       refreshDeviceChecks();
     });
     deviceItems_.push_back(a);

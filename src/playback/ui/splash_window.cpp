@@ -22,31 +22,31 @@ SplashWindow::SplashWindow(QWidget* parent)
   image->setGeometry(0, 0, picture.width(), picture.height());
   image->setAttribute(Qt::WA_TransparentForMouseEvents);
 
-  lblVersion_ = new QLabel(QStringLiteral("Ver 3.35"), this);
-  lblVersion_->setObjectName("lblVersion");
+  versionLabel_ = new QLabel(QStringLiteral("Ver 3.35"), this);
+  versionLabel_->setObjectName("lblVersion");
   QFont f(QStringLiteral("IPAPGothic"));
   f.setPixelSize(40);
   f.setBold(true);
-  lblVersion_->setFont(f);
-  lblVersion_->setAttribute(Qt::WA_TranslucentBackground);
-  lblVersion_->setAttribute(Qt::WA_TransparentForMouseEvents);
-  lblVersion_->setStyleSheet(QStringLiteral("color: rgb(255,0,0); background: transparent;"));
-  lblVersion_->adjustSize();
-  lblVersion_->move(width() - lblVersion_->width() - 40, height() - lblVersion_->height() - 28);
+  versionLabel_->setFont(f);
+  versionLabel_->setAttribute(Qt::WA_TranslucentBackground);
+  versionLabel_->setAttribute(Qt::WA_TransparentForMouseEvents);
+  versionLabel_->setStyleSheet(QStringLiteral("color: rgb(255,0,0); background: transparent;"));
+  versionLabel_->adjustSize();
+  versionLabel_->move(width() - versionLabel_->width() - 40, height() - versionLabel_->height() - 28);
 
   // The rounded outline: (5, 40) to (width - 15, height - 20), corners 100 x 85.
   QPainterPath outline;
   outline.addRoundedRect(QRectF(5, 40, width() - 15 - 5, height() - 20 - 40), 50, 42.5);
   setMask(QRegion(outline.toFillPolygon().toPolygon()));
 
-  sTimer_.setInterval(1000);
-  connect(&sTimer_, &QTimer::timeout, this, [this] {
-    sTimer_.stop();
+  closeTimer_.setInterval(1000);
+  connect(&closeTimer_, &QTimer::timeout, this, [this] {
+    closeTimer_.stop();
     close();
   });
 }
 
-void SplashWindow::ShowNow() {
+void SplashWindow::showNow() {
   if (QScreen* screen = QGuiApplication::primaryScreen())
     move(screen->availableGeometry().center() - rect().center());
   show();

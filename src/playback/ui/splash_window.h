@@ -1,7 +1,7 @@
-// The splash window SplashWindow: the application picture in a rounded,
-// frameless window that stays on top, with the version label. Dragged by any
-// spot; closed and freed on the first tick of its timer, which the player
-// window enables once it has been created.
+// The splash window: the application picture in a rounded, frameless window
+// that stays on top, with the version label. Dragged by any spot; closed and
+// freed on the first tick of its close timer, which the player window starts
+// once it has been created.
 #pragma once
 
 #include <QLabel>
@@ -15,11 +15,12 @@ class SplashWindow : public QWidget {
   Q_OBJECT
  public:
   explicit SplashWindow(QWidget* parent = nullptr);
-  // STimer: 1000 ms, off until the player window enables it.
-  QTimer* STimer() { return &sTimer_; }
-  QLabel* VersionLabel() { return lblVersion_; }
+  // Closes the window on its first tick: 1000 ms, off until the player
+  // window starts it.
+  QTimer* closeTimer() { return &closeTimer_; }
+  QLabel* versionLabel() { return versionLabel_; }
   // Shows the window and paints it at once.
-  void ShowNow();
+  void showNow();
 
  protected:
   void mousePressEvent(QMouseEvent* e) override;
@@ -27,8 +28,8 @@ class SplashWindow : public QWidget {
   void mouseReleaseEvent(QMouseEvent* e) override;
 
  private:
-  QTimer sTimer_;
-  QLabel* lblVersion_;
+  QTimer closeTimer_;
+  QLabel* versionLabel_;
   bool dragging_ = false;
   QPoint dragOffset_;
 };

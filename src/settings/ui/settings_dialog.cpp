@@ -55,13 +55,13 @@ UpDown::UpDown(int minimum, int maximum, int value, QWidget* parent)
     b->setAutoRepeat(true);
     box->addWidget(b);
   }
-  connect(up_, &QToolButton::clicked, this, [this] { Step(1); });
-  connect(down_, &QToolButton::clicked, this, [this] { Step(-1); });
+  connect(up_, &QToolButton::clicked, this, [this] { step(1); });
+  connect(down_, &QToolButton::clicked, this, [this] { step(-1); });
 }
 
 void UpDown::setValue(int v) { value_ = std::clamp(v, min_, max_); }
 
-void UpDown::Step(int by) {
+void UpDown::step(int by) {
   value_ = std::clamp(value_ + by, min_, max_);
   emit clicked(value_);
 }
@@ -81,38 +81,38 @@ SettingsDialog::SettingsDialog(SoundSettings& settings, QWidget* parent) : QDial
   };
 
   caption(QStringLiteral("音色の設定"));
-  cmbPrgChan = new QComboBox(this);
-  cmbPrgChan->setObjectName("cmbPrgChan");
-  for (int p = 0; p < kInstrumentCount; ++p) cmbPrgChan->addItem(Q(InstrumentName(p)));
-  cmbPrgChan->setMaxVisibleItems(20);
-  grid->addWidget(cmbPrgChan, row++, 1, 1, 2);
+  programBox_ = new QComboBox(this);
+  programBox_->setObjectName("cmbPrgChan");
+  for (int p = 0; p < kInstrumentCount; ++p) programBox_->addItem(Q(InstrumentName(p)));
+  programBox_->setMaxVisibleItems(20);
+  grid->addWidget(programBox_, row++, 1, 1, 2);
 
   caption(QStringLiteral("ＧＳ音色"));
-  cmbBnkChan = new QComboBox(this);
-  cmbBnkChan->setObjectName("cmbBnkChan");
-  cmbBnkChan->setMinimumContentsLength(18);
-  grid->addWidget(cmbBnkChan, row++, 1, 1, 2);
+  variationBox_ = new QComboBox(this);
+  variationBox_->setObjectName("cmbBnkChan");
+  variationBox_->setMinimumContentsLength(18);
+  grid->addWidget(variationBox_, row++, 1, 1, 2);
 
   auto barRow = [&](const QString& text, QSlider* bar, QLabel* label) {
     caption(text);
     grid->addWidget(bar, row, 1);
     grid->addWidget(label, row++, 2);
   };
-  HScrPich = TrackBar(this, "HScrPich", kKeyShiftMin, kKeyShiftMax, 0, 3);
-  lblPKey = ValueLabel(this, "lblPKey");
-  barRow(QStringLiteral("音程（キー）の移動"), HScrPich, lblPKey);
-  HScrRev = TrackBar(this, "HScrRev", kLevelMin, kLevelMax, 40, 8);
-  lblReverb = ValueLabel(this, "lblReverb");
-  barRow(QStringLiteral("リバーブレベル"), HScrRev, lblReverb);
-  HScrCho = TrackBar(this, "HScrCho", kLevelMin, kLevelMax, 0, 8);
-  lblChorus = ValueLabel(this, "lblChorus");
-  barRow(QStringLiteral("コーラスレベル"), HScrCho, lblChorus);
-  HScrMod = TrackBar(this, "HScrMod", kLevelMin, kLevelMax, 0, 8);
-  lblModul = ValueLabel(this, "lblModul");
-  barRow(QStringLiteral("モジュレーション"), HScrMod, lblModul);
-  HScrPan = TrackBar(this, "HScrPan", kLevelMin, kLevelMax, 64, 8);
-  lblPan = ValueLabel(this, "lblPan");
-  barRow(QStringLiteral("パンポット"), HScrPan, lblPan);
+  keyShiftBar_ = TrackBar(this, "HScrPich", kKeyShiftMin, kKeyShiftMax, 0, 3);
+  keyShiftLabel_ = ValueLabel(this, "lblPKey");
+  barRow(QStringLiteral("音程（キー）の移動"), keyShiftBar_, keyShiftLabel_);
+  reverbBar_ = TrackBar(this, "HScrRev", kLevelMin, kLevelMax, 40, 8);
+  reverbLabel_ = ValueLabel(this, "lblReverb");
+  barRow(QStringLiteral("リバーブレベル"), reverbBar_, reverbLabel_);
+  chorusBar_ = TrackBar(this, "HScrCho", kLevelMin, kLevelMax, 0, 8);
+  chorusLabel_ = ValueLabel(this, "lblChorus");
+  barRow(QStringLiteral("コーラスレベル"), chorusBar_, chorusLabel_);
+  modulationBar_ = TrackBar(this, "HScrMod", kLevelMin, kLevelMax, 0, 8);
+  modulationLabel_ = ValueLabel(this, "lblModul");
+  barRow(QStringLiteral("モジュレーション"), modulationBar_, modulationLabel_);
+  panBar_ = TrackBar(this, "HScrPan", kLevelMin, kLevelMax, 64, 8);
+  panLabel_ = ValueLabel(this, "lblPan");
+  barRow(QStringLiteral("パンポット"), panBar_, panLabel_);
 
   auto upDownRow = [&](const QString& text, UpDown* ud, QLabel* label) {
     caption(text);
@@ -122,23 +122,23 @@ SettingsDialog::SettingsDialog(SoundSettings& settings, QWidget* parent) : QDial
     h->addStretch();
     grid->addLayout(h, row++, 1, 1, 2);
   };
-  VScrRept = new UpDown(kRepeatMin, kRepeatMax, 1, this);
-  VScrRept->setObjectName("VScrRept");
-  lblRept = ValueLabel(this, "lblRept");
-  lblRept->setMinimumWidth(24);
-  upDownRow(QStringLiteral("一曲の繰返し回数"), VScrRept, lblRept);
-  VScrStop = new UpDown(kStopDelayMin, kStopDelayMax, 0, this);
-  VScrStop->setObjectName("VScrStop");
-  lblStopDel = ValueLabel(this, "lblStopDel");
-  lblStopDel->setMinimumWidth(24);
-  upDownRow(QStringLiteral("消音までの進行行数"), VScrStop, lblStopDel);
+  repeatStepper_ = new UpDown(kRepeatMin, kRepeatMax, 1, this);
+  repeatStepper_->setObjectName("VScrRept");
+  repeatLabel_ = ValueLabel(this, "lblRept");
+  repeatLabel_->setMinimumWidth(24);
+  upDownRow(QStringLiteral("一曲の繰返し回数"), repeatStepper_, repeatLabel_);
+  stopDelayStepper_ = new UpDown(kStopDelayMin, kStopDelayMax, 0, this);
+  stopDelayStepper_->setObjectName("VScrStop");
+  stopDelayLabel_ = ValueLabel(this, "lblStopDel");
+  stopDelayLabel_->setMinimumWidth(24);
+  upDownRow(QStringLiteral("消音までの進行行数"), stopDelayStepper_, stopDelayLabel_);
 
-  GroupBox1 = new QGroupBox(QStringLiteral("変換対象のＭＩＤＩチャンネル"), this);
-  GroupBox1->setObjectName("GroupBox1");
-  GroupBox1->setAutoFillBackground(true);
-  auto* channels = new QGridLayout(GroupBox1);
+  channelGroup_ = new QGroupBox(QStringLiteral("変換対象のＭＩＤＩチャンネル"), this);
+  channelGroup_->setObjectName("GroupBox1");
+  channelGroup_->setAutoFillBackground(true);
+  auto* channels = new QGridLayout(channelGroup_);
   for (int k = 0; k < 16; ++k) {
-    auto* box = new QCheckBox(QStringLiteral("%1Ch").arg(k + 1), GroupBox1);
+    auto* box = new QCheckBox(QStringLiteral("%1Ch").arg(k + 1), channelGroup_);
     box->setObjectName(QStringLiteral("Chanel%1").arg(k + 1));
     box->setChecked(k != 9);
     if (k == 9) {
@@ -148,148 +148,147 @@ SettingsDialog::SettingsDialog(SoundSettings& settings, QWidget* parent) : QDial
       p.setColor(QPalette::Button, QColor(224, 192, 192));
       box->setPalette(p);
     }
-    Chanel[k] = box;
+    channelBoxes_[k] = box;
     channels->addWidget(box, k / 8, k % 8);
   }
 
-  cbMID = new QCheckBox(QStringLiteral("ＭＩＤ変換なし"), this);
-  cbMID->setObjectName("cbMID");
-  cbSMFpt = new QCheckBox(QStringLiteral("MID変換の音程調整"), this);
-  cbSMFpt->setObjectName("cbSMFpt");
-  cbSMFpt->setChecked(true);
+  noConversionBox_ = new QCheckBox(QStringLiteral("ＭＩＤ変換なし"), this);
+  noConversionBox_->setObjectName("cbMID");
+  pitchAdjustBox_ = new QCheckBox(QStringLiteral("MID変換の音程調整"), this);
+  pitchAdjustBox_->setObjectName("cbSMFpt");
+  pitchAdjustBox_->setChecked(true);
 
-  cmSetOK = new QPushButton(QStringLiteral("Ｏ Ｋ"), this);
-  cmSetOK->setObjectName("cmSetOK");
-  cmSetOK->setDefault(true);
-  cmSetCan = new QPushButton(QStringLiteral("キャンセル"), this);
-  cmSetCan->setObjectName("cmSetCan");
+  okButton_ = new QPushButton(QStringLiteral("Ｏ Ｋ"), this);
+  okButton_->setObjectName("cmSetOK");
+  okButton_->setDefault(true);
+  cancelButton_ = new QPushButton(QStringLiteral("キャンセル"), this);
+  cancelButton_->setObjectName("cmSetCan");
 
   auto* options = new QHBoxLayout;
-  options->addWidget(cbMID);
-  options->addWidget(cbSMFpt);
+  options->addWidget(noConversionBox_);
+  options->addWidget(pitchAdjustBox_);
   options->addStretch();
   auto* buttons = new QHBoxLayout;
   buttons->addStretch();
-  buttons->addWidget(cmSetOK);
-  buttons->addWidget(cmSetCan);
+  buttons->addWidget(okButton_);
+  buttons->addWidget(cancelButton_);
   auto* main = new QVBoxLayout(this);
   main->setSizeConstraint(QLayout::SetFixedSize);  // fixed size, nothing to maximise
   main->addLayout(grid);
-  main->addWidget(GroupBox1);
+  main->addWidget(channelGroup_);
   main->addLayout(options);
   main->addLayout(buttons);
 
   // The instrument list rebuilds the variation list only when the user picks.
-  connect(cmbPrgChan, &QComboBox::activated, this, &SettingsDialog::cmbPrgChanChange);
-  connect(HScrPich, &QSlider::valueChanged, this, [this](int v) {
+  connect(programBox_, &QComboBox::activated, this, &SettingsDialog::showProgramVariations);
+  connect(keyShiftBar_, &QSlider::valueChanged, this, [this](int v) {
     settings_.PendingKeyShift = v;
-    UpdateLabels();
+    updateValueLabels();
   });
-  for (QSlider* s : {HScrRev, HScrCho, HScrMod, HScrPan})
-    connect(s, &QSlider::valueChanged, this, &SettingsDialog::UpdateLabels);
-  connect(VScrRept, &UpDown::clicked, this, &SettingsDialog::UpdateLabels);
-  connect(VScrStop, &UpDown::clicked, this, &SettingsDialog::UpdateLabels);
-  connect(cbMID, &QCheckBox::toggled, this, &SettingsDialog::cbMIDClick);
-  connect(cmSetOK, &QPushButton::clicked, this, &SettingsDialog::cmSetOKClick);
-  connect(cmSetCan, &QPushButton::clicked, this, &SettingsDialog::cmSetCanClick);
+  for (QSlider* s : {reverbBar_, chorusBar_, modulationBar_, panBar_})
+    connect(s, &QSlider::valueChanged, this, &SettingsDialog::updateValueLabels);
+  connect(repeatStepper_, &UpDown::clicked, this, &SettingsDialog::updateValueLabels);
+  connect(stopDelayStepper_, &UpDown::clicked, this, &SettingsDialog::updateValueLabels);
+  connect(noConversionBox_, &QCheckBox::toggled, this, &SettingsDialog::updateConversionOptions);
+  connect(okButton_, &QPushButton::clicked, this, &SettingsDialog::confirm);
+  connect(cancelButton_, &QPushButton::clicked, this, &SettingsDialog::reject);
 
   // Creation: the defaults of the record, shown by every control.
   settings_ = SoundSettings{};
-  ShowControls(ControlsFor(settings_));
-  cbMIDClick();
+  showControls(ControlsFor(settings_));
+  updateConversionOptions();
 }
 
-void SettingsDialog::ShowBankList(const SettingsControls& c) {
-  cmbBnkChan->clear();
-  for (const std::string& e : c.bankEntries) cmbBnkChan->addItem(Q(e));
-  cmbBnkChan->setEnabled(c.bankEnabled);
-  cmbBnkChan->setCurrentIndex(c.bankEntries.empty() ? -1 : c.bankIndex);
+void SettingsDialog::showVariationList(const SettingsControls& c) {
+  variations_ = c.bankEntries;
+  variationsEnabled_ = c.bankEnabled;
+  variationBox_->clear();
+  for (const std::string& e : c.bankEntries) variationBox_->addItem(Q(e));
+  variationBox_->setEnabled(c.bankEnabled);
+  variationBox_->setCurrentIndex(c.bankEntries.empty() ? -1 : c.bankIndex);
 }
 
-void SettingsDialog::ShowControls(const SettingsControls& c) {
-  cmbPrgChan->setCurrentIndex(c.programIndex);
-  ShowBankList(c);
-  HScrPich->setValue(c.keyShift);
-  HScrRev->setValue(c.reverb);
-  HScrCho->setValue(c.chorus);
-  HScrMod->setValue(c.modulation);
-  HScrPan->setValue(c.pan);
-  VScrRept->setValue(c.repeat);
-  VScrStop->setValue(c.stopDelay);
-  cbMID->setChecked(c.noMidConversion);
-  cbSMFpt->setChecked(c.smfPitchAdjust);
-  for (int k = 0; k < 16; ++k) Chanel[k]->setChecked(c.channels[k]);
-  UpdateLabels();
+void SettingsDialog::showControls(const SettingsControls& c) {
+  programBox_->setCurrentIndex(c.programIndex);
+  showVariationList(c);
+  keyShiftBar_->setValue(c.keyShift);
+  reverbBar_->setValue(c.reverb);
+  chorusBar_->setValue(c.chorus);
+  modulationBar_->setValue(c.modulation);
+  panBar_->setValue(c.pan);
+  repeatStepper_->setValue(c.repeat);
+  stopDelayStepper_->setValue(c.stopDelay);
+  noConversionBox_->setChecked(c.noMidConversion);
+  pitchAdjustBox_->setChecked(c.smfPitchAdjust);
+  for (int k = 0; k < 16; ++k) channelBoxes_[k]->setChecked(c.channels[k]);
+  updateValueLabels();
 }
 
-void SettingsDialog::UpdateLabels() {
-  lblPKey->setText(Q(KeyShiftText(HScrPich->value())));
-  lblReverb->setText(QString::number(HScrRev->value()));
-  lblChorus->setText(QString::number(HScrCho->value()));
-  lblModul->setText(QString::number(HScrMod->value()));
-  lblPan->setText(Q(PanText(HScrPan->value())));
-  lblRept->setText(QString::number(VScrRept->value()));
-  lblStopDel->setText(QString::number(VScrStop->value()));
+void SettingsDialog::updateValueLabels() {
+  keyShiftLabel_->setText(Q(KeyShiftText(keyShiftBar_->value())));
+  reverbLabel_->setText(QString::number(reverbBar_->value()));
+  chorusLabel_->setText(QString::number(chorusBar_->value()));
+  modulationLabel_->setText(QString::number(modulationBar_->value()));
+  panLabel_->setText(Q(PanText(panBar_->value())));
+  repeatLabel_->setText(QString::number(repeatStepper_->value()));
+  stopDelayLabel_->setText(QString::number(stopDelayStepper_->value()));
 }
 
-SettingsControls SettingsDialog::Controls() const {
+SettingsControls SettingsDialog::controls() const {
   SettingsControls c;
-  c.programIndex = cmbPrgChan->currentIndex();
-  for (int i = 0; i < cmbBnkChan->count(); ++i)
-    c.bankEntries.push_back(cmbBnkChan->itemText(i).toStdString());
-  c.bankEnabled = cmbBnkChan->isEnabled();
-  c.bankIndex = cmbBnkChan->currentIndex();
-  c.keyShift = HScrPich->value();
-  c.reverb = HScrRev->value();
-  c.chorus = HScrCho->value();
-  c.modulation = HScrMod->value();
-  c.pan = HScrPan->value();
-  c.repeat = VScrRept->value();
-  c.stopDelay = VScrStop->value();
-  c.noMidConversion = cbMID->isChecked();
-  c.smfPitchAdjust = cbSMFpt->isChecked();
-  for (int k = 0; k < 16; ++k) c.channels[k] = Chanel[k]->isChecked();
+  c.programIndex = programBox_->currentIndex();
+  c.bankEntries = variations_;
+  c.bankEnabled = variationsEnabled_;
+  c.bankIndex = variationBox_->currentIndex();
+  c.keyShift = keyShiftBar_->value();
+  c.reverb = reverbBar_->value();
+  c.chorus = chorusBar_->value();
+  c.modulation = modulationBar_->value();
+  c.pan = panBar_->value();
+  c.repeat = repeatStepper_->value();
+  c.stopDelay = stopDelayStepper_->value();
+  c.noMidConversion = noConversionBox_->isChecked();
+  c.smfPitchAdjust = pitchAdjustBox_->isChecked();
+  for (int k = 0; k < 16; ++k) c.channels[k] = channelBoxes_[k]->isChecked();
   return c;
 }
 
-void SettingsDialog::cmbPrgChanChange() {
-  SettingsControls c = Controls();
+void SettingsDialog::showProgramVariations() {
+  SettingsControls c = controls();
   FillVariationList(c, c.programIndex);
-  ShowBankList(c);
+  showVariationList(c);
 }
 
-void SettingsDialog::cbMIDClick() {
-  const bool on = cbMID->isChecked();
-  GroupBox1->setEnabled(!on);
-  cbSMFpt->setEnabled(!on);
-  QPalette p = GroupBox1->palette();
+void SettingsDialog::updateConversionOptions() {
+  const bool on = noConversionBox_->isChecked();
+  channelGroup_->setEnabled(!on);
+  pitchAdjustBox_->setEnabled(!on);
+  QPalette p = channelGroup_->palette();
   p.setColor(QPalette::Window, palette().color(on ? QPalette::Dark : QPalette::Button));
-  GroupBox1->setPalette(p);
+  channelGroup_->setPalette(p);
 }
 
-void SettingsDialog::SetKeyShift(int semitones) {
+void SettingsDialog::setKeyShift(int semitones) {
   semitones = std::clamp(semitones, kKeyShiftMin, kKeyShiftMax);
   settings_.KeyShift = semitones;
-  HScrPich->setValue(semitones);
+  keyShiftBar_->setValue(semitones);
   settings_.PendingKeyShift = semitones;
-  UpdateLabels();
+  updateValueLabels();
 }
 
-void SettingsDialog::cmSetOKClick() {
-  OkOutcome o = ApplyOk(Controls(), settings_);
+void SettingsDialog::confirm() {
+  OkOutcome o = ApplyOk(controls(), settings_);
   if (o.keyShiftChanged) emit keyShiftConfirmed(o.keyShift, Q(o.pitchText));
   if (o.soundChanged) emit soundLabelChanged(Q(o.sound.kind), Q(o.sound.name));
   emit confirmed();
   accept();
 }
 
-void SettingsDialog::cmSetCanClick() {
-  SettingsControls c = Controls();
+void SettingsDialog::reject() {
+  SettingsControls c = controls();
   ApplyCancel(c, settings_);
-  ShowControls(c);
+  showControls(c);
   QDialog::reject();
 }
-
-void SettingsDialog::reject() { cmSetCanClick(); }
 
 }  // namespace poronka

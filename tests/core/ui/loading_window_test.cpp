@@ -19,11 +19,12 @@ TEST(LoadingWindow, ShowsTheFileNameAndStepsForwardUpTo120) {
   EXPECT_TRUE(w.isVisible());
   EXPECT_EQ(w.windowTitle(), QStringLiteral("song.mid"));
   EXPECT_EQ(w.label()->text(), QStringLiteral("ファイルを読み込んでいます・・・"));
-  EXPECT_EQ(w.BarDisp()->minimum(), 0);
-  EXPECT_EQ(w.BarDisp()->maximum(), 120);
+  EXPECT_EQ(w.progressBar()->minimum(), 0);
+  EXPECT_EQ(w.progressBar()->maximum(), 120);
   EXPECT_EQ(w.Position(), 0);
   for (int i = 0; i < 130; ++i) w.StepIt();
   EXPECT_EQ(w.Position(), 120);
+  EXPECT_EQ(w.progressBar()->value(), 120);
   w.Close();
   EXPECT_FALSE(w.isVisible());
   // A second load starts from 0 again.

@@ -120,7 +120,7 @@ TEST_F(PlaylistAdvanceTest, ScoreMidiAndMp3PlayThroughAndWrapAround) {
                       Utf8ToCp932("ポロンカのプレイリスト\r\n" + mbt + "\r\n" + mid + "\r\n" + mp3 + "\r\n"));
 
   // Opening the playlist while nothing is loaded loads its first entry.
-  list->OpenStartPlaylist(dir.File("list.pkl"));
+  list->openStartPlaylist(dir.File("list.pkl"));
   ASSERT_EQ(playlist.Count(), 3);
   EXPECT_EQ(playlist.DisplayNames()[1], "Tune");
   EXPECT_EQ(playlist.DisplayNames()[2], "Song Three");

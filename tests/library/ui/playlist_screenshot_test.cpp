@@ -44,8 +44,8 @@ TEST(PlaylistScreenshot, WindowBesidePlayer) {
   int i = 0;
   for (const char* n : names) state.Append("/m/" + std::to_string(i++), n);
   state.MoveCurrentMarker(1);
-  w.ShowBesidePlayer();
-  w.SelectIndex(3);
+  w.showBesidePlayer();
+  w.selectIndex(3);
   QTest::qWait(800);
   QApplication::screens().front()->grabWindow(0).save(QString::fromUtf8(dir) + "/playlist.png");
 }

@@ -7,6 +7,7 @@
 #include <QDropEvent>
 #include <QListWidget>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
@@ -66,7 +67,7 @@ class PlaylistWindowTest : public ::testing::Test {
   }
   QStringList Items() {
     QStringList out;
-    for (int i = 0; i < window->PlayListBox()->count(); ++i) out << window->PlayListBox()->item(i)->text();
+    for (int i = 0; i < window->listWidget()->count(); ++i) out << window->listWidget()->item(i)->text();
     return out;
   }
 
@@ -90,7 +91,7 @@ TEST_F(PlaylistWindowTest, ControlsCaptionsAndHints) {
   EXPECT_EQ(Control<QToolButton>("cmUP")->toolTip(), "上に移動");
   EXPECT_EQ(Control<QToolButton>("cmDN")->toolTip(), "下に移動");
   EXPECT_EQ(Control<QToolButton>("cmSHFL")->toolTip(), "シャッフル");
-  EXPECT_EQ(window->PlayListBox()->palette().color(QPalette::Base), QColor(0, 255, 255));
+  EXPECT_EQ(window->listWidget()->palette().color(QPalette::Base), QColor(0, 255, 255));
   EXPECT_TRUE(window->acceptDrops());
   // Beside the player; the rounded shape cuts off the caption band.
   EXPECT_EQ(window->pos(), QPoint(player.frameGeometry().left() + player.frameGeometry().width() - 3,
@@ -106,23 +107,23 @@ TEST_F(PlaylistWindowTest, AddDeleteMoveAndMarker) {
   EXPECT_EQ(Items(), (QStringList{"a.ogg", "b.ogg", "c.ogg"}));
   state.MoveCurrentMarker(1);
   EXPECT_EQ(Items()[1], "＊b.ogg");
-  window->SelectIndex(0);
+  window->selectIndex(0);
   Control<QPushButton>("cmdDell")->click();
   EXPECT_EQ(Items(), (QStringList{"＊b.ogg", "c.ogg"}));
   EXPECT_EQ(state.CurrentEntry(), 0);
-  EXPECT_EQ(window->SelectedIndex(), 0);
+  EXPECT_EQ(window->selectedIndex(), 0);
   Control<QToolButton>("cmDN")->click();
   EXPECT_EQ(Items(), (QStringList{"c.ogg", "＊b.ogg"}));
   EXPECT_EQ(state.CurrentEntry(), 1);
-  EXPECT_EQ(window->SelectedIndex(), 1);
+  EXPECT_EQ(window->selectedIndex(), 1);
   Control<QToolButton>("cmUP")->click();
-  EXPECT_EQ(window->SelectedIndex(), 0);
+  EXPECT_EQ(window->selectedIndex(), 0);
   // Nothing selected: delete does nothing.
-  window->PlayListBox()->clearSelection();
+  window->listWidget()->clearSelection();
   Control<QPushButton>("cmdDell")->click();
   EXPECT_EQ(state.Count(), 2);
   Control<QPushButton>("cmdClear")->click();
-  EXPECT_EQ(window->PlayListBox()->count(), 0);
+  EXPECT_EQ(window->listWidget()->count(), 0);
   EXPECT_EQ(state.CurrentEntry(), -1);
 }
 
@@ -130,16 +131,24 @@ TEST_F(PlaylistWindowTest, DoubleClickPlaysAndKeepsTheScroll) {
   std::vector<std::string> paths;
   for (int i = 0; i < 40; ++i) paths.push_back("/m/" + std::to_string(i) + ".ogg");
   window->show();
-  window->DropFiles(paths);
-  QScrollBar* bar = window->PlayListBox()->verticalScrollBar();
+  window->appendFiles(paths);
+  QScrollBar* bar = window->listWidget()->verticalScrollBar();
   state.MoveCurrentMarker(30);
   // n - 4, or as far as the list can scroll.
   EXPECT_EQ(state.TopIndex(), std::min(26, bar->maximum()));
   EXPECT_GT(state.TopIndex(), 0);
   EXPECT_EQ(bar->value(), state.TopIndex());
   const int top = state.TopIndex();
-  window->SelectIndex(28);
-  window->PlayListBoxDblClick();
+  window->selectIndex(28);
+  // A double click on the entry, as the window system delivers it.
+  QWidget* viewport = window->listWidget()->viewport();
+  const QPoint at = window->listWidget()->visualItemRect(window->listWidget()->item(28)).center();
+  QTest::mouseClick(viewport, Qt::LeftButton, {}, at);
+  QTest::mousePress(viewport, Qt::LeftButton, {}, at);
+  QMouseEvent second(QEvent::MouseButtonDblClick, at, viewport->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton,
+                     Qt::NoModifier);
+  QApplication::sendEvent(viewport, &second);
+  QTest::mouseRelease(viewport, Qt::LeftButton, {}, at);
   EXPECT_EQ(host.played, std::vector<int>{28});
   EXPECT_EQ(Items()[28], "＊28.ogg");
   EXPECT_EQ(Items()[30], "30.ogg");
@@ -151,25 +160,25 @@ TEST_F(PlaylistWindowTest, DoubleClickPlaysAndKeepsTheScroll) {
 
 TEST_F(PlaylistWindowTest, SaveOpenAndHide) {
   dialogs->add = {"/m/曲.ogg"};
-  window->cmdAddClick();
+  QTest::mouseClick(Control<QPushButton>("cmdAdd"), Qt::LeftButton);
   dialogs->save = dir.File("list.PKL");
-  window->cmListSaveClick();
+  QTest::mouseClick(Control<QToolButton>("cmListSave"), Qt::LeftButton);
   EXPECT_EQ(testing::ReadBytes(dir.File("list.PKL")), Utf8ToCp932("ポロンカのプレイリスト\r\n/m/曲.ogg\r\n"));
-  window->cmdClearClick();
+  QTest::mouseClick(Control<QPushButton>("cmdClear"), Qt::LeftButton);
   dialogs->open = dir.File("list.PKL");
-  window->cmListOpenClick();
+  QTest::mouseClick(Control<QToolButton>("cmListOpen"), Qt::LeftButton);
   EXPECT_EQ(Items(), QStringList{"曲.ogg"});
-  window->cmListSaveClick();
+  QTest::mouseClick(Control<QToolButton>("cmListSave"), Qt::LeftButton);
   EXPECT_EQ(dialogs->proposed, dir.File("list.PKL"));
 
   bool hidden = false;
-  window->SetHiddenCallback([&] { hidden = true; });
-  window->ShowBesidePlayer();
-  window->SelectIndex(0);
+  QObject::connect(window.get(), &PlaylistWindow::hidden, [&] { hidden = true; });
+  window->showBesidePlayer();
+  window->selectIndex(0);
   Control<QPushButton>("cmdHide")->click();
   EXPECT_FALSE(window->isVisible());
   EXPECT_TRUE(hidden);
-  EXPECT_EQ(window->SelectedIndex(), -1);
+  EXPECT_EQ(window->selectedIndex(), -1);
 }
 
 TEST_F(PlaylistWindowTest, KeepsBesideThePlayerOnceItIsShownAndMinimisesWithIt) {
@@ -181,7 +190,7 @@ TEST_F(PlaylistWindowTest, KeepsBesideThePlayerOnceItIsShownAndMinimisesWithIt) 
   player.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&player));
   EXPECT_EQ(window->pos(), besidePlayer());
-  window->ShowBesidePlayer();
+  window->showBesidePlayer();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
   EXPECT_LE(player.frameGeometry().intersected(window->frameGeometry()).width(), 3);
 
@@ -190,13 +199,13 @@ TEST_F(PlaylistWindowTest, KeepsBesideThePlayerOnceItIsShownAndMinimisesWithIt) 
   player.showNormal();
   EXPECT_TRUE(window->isVisible());
   // Hidden by its own button, it stays hidden after a restore.
-  window->cmdHideClick();
+  QTest::mouseClick(Control<QPushButton>("cmdHide"), Qt::LeftButton);
   player.showMinimized();
   player.showNormal();
   EXPECT_FALSE(window->isVisible());
 
   // Its buttons' hints show while the player is the active window.
-  window->ShowBesidePlayer();
+  window->showBesidePlayer();
   QApplication::setActiveWindow(&player);
   QToolButton* up = Control<QToolButton>("cmUP");
   QTest::mouseMove(up, QPoint(5, 5));
@@ -220,11 +229,11 @@ TEST_F(PlaylistWindowTest, DroppedFilesKeepTheirOrder) {
 }
 
 TEST_F(PlaylistWindowTest, ShuffleClearsTheSelection) {
-  window->DropFiles({"/m/1.ogg", "/m/2.ogg", "/m/3.ogg", "/m/4.ogg"});
+  window->appendFiles({"/m/1.ogg", "/m/2.ogg", "/m/3.ogg", "/m/4.ogg"});
   state.MoveCurrentMarker(2);
-  window->SelectIndex(1);
-  window->cmSHFLClick();
-  EXPECT_EQ(window->SelectedIndex(), -1);
+  window->selectIndex(1);
+  QTest::mouseClick(Control<QToolButton>("cmSHFL"), Qt::LeftButton);
+  EXPECT_EQ(window->selectedIndex(), -1);
   ASSERT_GE(state.CurrentEntry(), 0);
   EXPECT_EQ(Items()[state.CurrentEntry()], "＊3.ogg");
 }

@@ -332,16 +332,16 @@ TEST_F(PlayerWindowTest, SplashTimerStartsWhenThePlayerIsCreated) {
   auto* splash = new SplashWindow;
   QPointer<SplashWindow> alive(splash);
   EXPECT_EQ(splash->size(), QSize(515, 296));
-  EXPECT_EQ(splash->VersionLabel()->text(), QStringLiteral("Ver 3.35"));
-  EXPECT_FALSE(splash->STimer()->isActive());
+  EXPECT_EQ(splash->versionLabel()->text(), QStringLiteral("Ver 3.35"));
+  EXPECT_FALSE(splash->closeTimer()->isActive());
   PlayerServices s = Services();
   s.splash = splash;
   w = std::make_unique<PlayerWindow>(std::move(s));
-  EXPECT_TRUE(splash->STimer()->isActive());
-  EXPECT_EQ(splash->STimer()->interval(), 1000);
+  EXPECT_TRUE(splash->closeTimer()->isActive());
+  EXPECT_EQ(splash->closeTimer()->interval(), 1000);
   // The first tick closes and frees it.
-  splash->STimer()->setInterval(1);
-  splash->STimer()->start();
+  splash->closeTimer()->setInterval(1);
+  splash->closeTimer()->start();
   QTest::qWait(30);
   QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   EXPECT_TRUE(alive.isNull());

@@ -33,7 +33,7 @@ TEST(Screenshots, PlayerSplashAboutHelp) {
   rig.midi.ports = {{"内蔵シンセサイザー"}};
 
   auto* splash = new SplashWindow;
-  splash->ShowNow();
+  splash->showNow();
   Shoot(out, "splash");
   PlayerServices s = rig.Services();
   s.ppi = 0;  // the screen's own resolution

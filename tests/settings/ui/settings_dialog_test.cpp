@@ -15,10 +15,47 @@
 namespace poronka {
 namespace {
 
+// The dialog's controls, found by their object names.
+struct Form {
+  explicit Form(SettingsDialog& d) : dialog(d) {
+    for (int k = 0; k < 16; ++k) channels[k] = Find<QCheckBox>(QStringLiteral("Chanel%1").arg(k + 1));
+  }
+  template <typename T>
+  T* Find(const QString& name) const {
+    T* w = dialog.findChild<T*>(name);
+    EXPECT_NE(w, nullptr) << name.toStdString();
+    return w;
+  }
+  SettingsDialog& dialog;
+  QComboBox* program = Find<QComboBox>("cmbPrgChan");
+  QComboBox* variation = Find<QComboBox>("cmbBnkChan");
+  QSlider* keyShift = Find<QSlider>("HScrPich");
+  QSlider* reverb = Find<QSlider>("HScrRev");
+  QSlider* chorus = Find<QSlider>("HScrCho");
+  QSlider* modulation = Find<QSlider>("HScrMod");
+  QSlider* pan = Find<QSlider>("HScrPan");
+  UpDown* repeat = Find<UpDown>("VScrRept");
+  UpDown* stopDelay = Find<UpDown>("VScrStop");
+  QLabel* keyShiftLabel = Find<QLabel>("lblPKey");
+  QLabel* reverbLabel = Find<QLabel>("lblReverb");
+  QLabel* chorusLabel = Find<QLabel>("lblChorus");
+  QLabel* modulationLabel = Find<QLabel>("lblModul");
+  QLabel* panLabel = Find<QLabel>("lblPan");
+  QLabel* repeatLabel = Find<QLabel>("lblRept");
+  QLabel* stopDelayLabel = Find<QLabel>("lblStopDel");
+  QGroupBox* channelGroup = Find<QGroupBox>("GroupBox1");
+  QCheckBox* noConversion = Find<QCheckBox>("cbMID");
+  QCheckBox* pitchAdjust = Find<QCheckBox>("cbSMFpt");
+  QPushButton* ok = Find<QPushButton>("cmSetOK");
+  QPushButton* cancel = Find<QPushButton>("cmSetCan");
+  std::array<QCheckBox*, 16> channels{};
+};
+
 // Picks an instrument the way a user does.
 void PickProgram(SettingsDialog& d, int program) {
-  d.cmbPrgChan->setCurrentIndex(program);
-  emit d.cmbPrgChan->activated(program);
+  const Form f(d);
+  f.program->setCurrentIndex(program);
+  emit f.program->activated(program);
 }
 
 struct Snapshot {
@@ -28,12 +65,13 @@ struct Snapshot {
 };
 
 Snapshot Take(SettingsDialog& d) {
-  return {d.Controls(),
-          {d.lblPKey->text(), d.lblReverb->text(), d.lblChorus->text(), d.lblModul->text(),
-           d.lblPan->text(), d.lblRept->text(), d.lblStopDel->text(), d.cmbPrgChan->currentText(),
-           d.cmbBnkChan->currentText()},
-          d.GroupBox1->isEnabled(),
-          d.cbSMFpt->isEnabled()};
+  const Form f(d);
+  return {d.controls(),
+          {f.keyShiftLabel->text(), f.reverbLabel->text(), f.chorusLabel->text(), f.modulationLabel->text(),
+           f.panLabel->text(), f.repeatLabel->text(), f.stopDelayLabel->text(), f.program->currentText(),
+           f.variation->currentText()},
+          f.channelGroup->isEnabled(),
+          f.pitchAdjust->isEnabled()};
 }
 
 void ExpectSame(const Snapshot& a, const Snapshot& b) {
@@ -69,29 +107,30 @@ TEST(SettingsDialog, CreationShowsTheDefaults) {
   SoundSettings s;
   s.Pan = 3;  // creation sets the defaults
   SettingsDialog d(s);
+  const Form f(d);
   EXPECT_EQ(d.windowTitle(), QStringLiteral("各種設定"));
   EXPECT_EQ(s.Pan, 64);
-  EXPECT_EQ(d.cmbPrgChan->count(), 115);
-  EXPECT_EQ(d.cmbPrgChan->currentText(), QStringLiteral("オルゴール"));
-  EXPECT_EQ(d.cmbBnkChan->count(), 0);
-  EXPECT_FALSE(d.cmbBnkChan->isEnabled());
-  EXPECT_EQ(d.lblPKey->text(), "0");
-  EXPECT_EQ(d.lblReverb->text(), "40");
-  EXPECT_EQ(d.lblPan->text(), QStringLiteral("中央"));
-  EXPECT_EQ(d.lblRept->text(), "1");
-  EXPECT_EQ(d.lblStopDel->text(), "0");
-  EXPECT_EQ(d.HScrPich->minimum(), -24);
-  EXPECT_EQ(d.HScrPich->maximum(), 24);
-  EXPECT_EQ(d.HScrPich->tickInterval(), 3);
-  EXPECT_EQ(d.HScrRev->tickInterval(), 8);
-  EXPECT_FALSE(d.Chanel[9]->isChecked());
-  EXPECT_EQ(d.Chanel[9]->text(), "10Ch");
-  EXPECT_EQ(d.Chanel[9]->palette().color(QPalette::Window), QColor(224, 192, 192));
-  EXPECT_TRUE(d.Chanel[0]->isChecked());
-  EXPECT_FALSE(d.cbMID->isChecked());
-  EXPECT_TRUE(d.cbSMFpt->isChecked());
-  EXPECT_EQ(d.cmSetOK->text(), QStringLiteral("Ｏ Ｋ"));
-  EXPECT_EQ(d.cmSetCan->text(), QStringLiteral("キャンセル"));
+  EXPECT_EQ(f.program->count(), 115);
+  EXPECT_EQ(f.program->currentText(), QStringLiteral("オルゴール"));
+  EXPECT_EQ(f.variation->count(), 0);
+  EXPECT_FALSE(f.variation->isEnabled());
+  EXPECT_EQ(f.keyShiftLabel->text(), "0");
+  EXPECT_EQ(f.reverbLabel->text(), "40");
+  EXPECT_EQ(f.panLabel->text(), QStringLiteral("中央"));
+  EXPECT_EQ(f.repeatLabel->text(), "1");
+  EXPECT_EQ(f.stopDelayLabel->text(), "0");
+  EXPECT_EQ(f.keyShift->minimum(), -24);
+  EXPECT_EQ(f.keyShift->maximum(), 24);
+  EXPECT_EQ(f.keyShift->tickInterval(), 3);
+  EXPECT_EQ(f.reverb->tickInterval(), 8);
+  EXPECT_FALSE(f.channels[9]->isChecked());
+  EXPECT_EQ(f.channels[9]->text(), "10Ch");
+  EXPECT_EQ(f.channels[9]->palette().color(QPalette::Window), QColor(224, 192, 192));
+  EXPECT_TRUE(f.channels[0]->isChecked());
+  EXPECT_FALSE(f.noConversion->isChecked());
+  EXPECT_TRUE(f.pitchAdjust->isChecked());
+  EXPECT_EQ(f.ok->text(), QStringLiteral("Ｏ Ｋ"));
+  EXPECT_EQ(f.cancel->text(), QStringLiteral("キャンセル"));
   EXPECT_FALSE(d.windowFlags() & Qt::WindowCloseButtonHint);
 }
 
@@ -107,39 +146,41 @@ TEST(SettingsDialog, FixedSizeWithNothingToMaximise) {
 TEST(SettingsDialog, LabelsFollowTheControls) {
   SoundSettings s;
   SettingsDialog d(s);
-  d.HScrPan->setValue(0);
-  EXPECT_EQ(d.lblPan->text(), "L64");
-  d.HScrPan->setValue(127);
-  EXPECT_EQ(d.lblPan->text(), "R63");
-  d.HScrPich->setValue(-3);
-  EXPECT_EQ(d.lblPKey->text(), "-3");
+  const Form f(d);
+  f.pan->setValue(0);
+  EXPECT_EQ(f.panLabel->text(), "L64");
+  f.pan->setValue(127);
+  EXPECT_EQ(f.panLabel->text(), "R63");
+  f.keyShift->setValue(-3);
+  EXPECT_EQ(f.keyShiftLabel->text(), "-3");
   EXPECT_EQ(s.PendingKeyShift, -3);
   EXPECT_EQ(s.KeyShift, 0);
-  d.HScrPich->setValue(3);
-  EXPECT_EQ(d.lblPKey->text(), "+3");
-  d.VScrRept->upButton()->click();
-  d.VScrRept->upButton()->click();
-  EXPECT_EQ(d.lblRept->text(), "3");
-  for (int i = 0; i < 12; ++i) d.VScrRept->upButton()->click();
-  EXPECT_EQ(d.lblRept->text(), "10");
-  d.VScrStop->downButton()->click();
-  EXPECT_EQ(d.lblStopDel->text(), "0");
+  f.keyShift->setValue(3);
+  EXPECT_EQ(f.keyShiftLabel->text(), "+3");
+  f.repeat->upButton()->click();
+  f.repeat->upButton()->click();
+  EXPECT_EQ(f.repeatLabel->text(), "3");
+  for (int i = 0; i < 12; ++i) f.repeat->upButton()->click();
+  EXPECT_EQ(f.repeatLabel->text(), "10");
+  f.stopDelay->downButton()->click();
+  EXPECT_EQ(f.stopDelayLabel->text(), "0");
 }
 
 TEST(SettingsDialog, OkWithAVariationTone) {
   SoundSettings s;
   SettingsDialog d(s);
+  const Form f(d);
   QSignalSpy sound(&d, &SettingsDialog::soundLabelChanged);
   QSignalSpy key(&d, &SettingsDialog::keyShiftConfirmed);
   QSignalSpy confirmed(&d, &SettingsDialog::confirmed);
   PickProgram(d, 4);
-  ASSERT_EQ(d.cmbBnkChan->count(), 6);
-  EXPECT_TRUE(d.cmbBnkChan->isEnabled());
-  EXPECT_EQ(d.cmbBnkChan->currentIndex(), 0);
-  d.cmbBnkChan->setCurrentIndex(3);
-  EXPECT_EQ(d.cmbBnkChan->currentText(), QStringLiteral("24６０年代Ｅピアノ"));
-  d.HScrPich->setValue(-3);
-  d.cmSetOK->click();
+  ASSERT_EQ(f.variation->count(), 6);
+  EXPECT_TRUE(f.variation->isEnabled());
+  EXPECT_EQ(f.variation->currentIndex(), 0);
+  f.variation->setCurrentIndex(3);
+  EXPECT_EQ(f.variation->currentText(), QStringLiteral("24６０年代Ｅピアノ"));
+  f.keyShift->setValue(-3);
+  f.ok->click();
   ASSERT_EQ(sound.count(), 1);
   EXPECT_EQ(sound[0][0].toString(), QStringLiteral("ＧＳ音色"));
   EXPECT_EQ(sound[0][1].toString(), QStringLiteral("６０年代Ｅピアノ"));
@@ -157,9 +198,10 @@ TEST(SettingsDialog, OkWithAVariationTone) {
 TEST(SettingsDialog, FirstOkAfterStartRewritesTheSoundLabel) {
   SoundSettings s;
   SettingsDialog d(s);
+  const Form f(d);
   QSignalSpy sound(&d, &SettingsDialog::soundLabelChanged);
   QSignalSpy key(&d, &SettingsDialog::keyShiftConfirmed);
-  d.cmSetOK->click();
+  f.ok->click();
   ASSERT_EQ(sound.count(), 1);
   EXPECT_EQ(sound[0][0].toString(), QStringLiteral("ＧＭ音色"));
   EXPECT_EQ(sound[0][1].toString(), QStringLiteral("オルゴール"));
@@ -170,91 +212,95 @@ TEST(SettingsDialog, FirstOkAfterStartRewritesTheSoundLabel) {
 TEST(SettingsDialog, CancelAfterMovingEverythingRestoresAll) {
   SoundSettings s;
   SettingsDialog d(s);
+  const Form f(d);
   // Confirm something other than the defaults first.
   PickProgram(d, 101);
-  d.cmbBnkChan->setCurrentIndex(2);
-  d.HScrPich->setValue(5);
-  d.HScrPan->setValue(20);
-  d.Chanel[3]->setChecked(false);
-  d.cmSetOK->click();
+  f.variation->setCurrentIndex(2);
+  f.keyShift->setValue(5);
+  f.pan->setValue(20);
+  f.channels[3]->setChecked(false);
+  f.ok->click();
   const SoundSettings confirmed = s;
   const Snapshot before = Take(d);
   EXPECT_EQ(before.labels[8], QStringLiteral("02５０'S Ｓｃｉ-Ｆｉ"));
 
   QSignalSpy sound(&d, &SettingsDialog::soundLabelChanged);
   PickProgram(d, 48);  // a list that is only browsed
-  d.cmbBnkChan->setCurrentIndex(5);
-  d.HScrPich->setValue(-24);
-  d.HScrRev->setValue(1);
-  d.HScrCho->setValue(2);
-  d.HScrMod->setValue(3);
-  d.HScrPan->setValue(127);
-  d.VScrRept->upButton()->click();
-  d.VScrStop->upButton()->click();
-  for (QCheckBox* c : d.Chanel) c->setChecked(!c->isChecked());
-  d.cbSMFpt->setChecked(false);
-  d.cbMID->setChecked(true);
-  EXPECT_FALSE(d.GroupBox1->isEnabled());
-  EXPECT_FALSE(d.cbSMFpt->isEnabled());
-  d.cmSetCan->click();
+  f.variation->setCurrentIndex(5);
+  f.keyShift->setValue(-24);
+  f.reverb->setValue(1);
+  f.chorus->setValue(2);
+  f.modulation->setValue(3);
+  f.pan->setValue(127);
+  f.repeat->upButton()->click();
+  f.stopDelay->upButton()->click();
+  for (QCheckBox* c : f.channels) c->setChecked(!c->isChecked());
+  f.pitchAdjust->setChecked(false);
+  f.noConversion->setChecked(true);
+  EXPECT_FALSE(f.channelGroup->isEnabled());
+  EXPECT_FALSE(f.pitchAdjust->isEnabled());
+  f.cancel->click();
 
   ExpectSame(Take(d), before);
   EXPECT_TRUE(SameSettings(s, confirmed));
-  EXPECT_TRUE(d.GroupBox1->isEnabled());
-  EXPECT_TRUE(d.cbSMFpt->isEnabled());
+  EXPECT_TRUE(f.channelGroup->isEnabled());
+  EXPECT_TRUE(f.pitchAdjust->isEnabled());
   EXPECT_EQ(sound.count(), 0);
   EXPECT_EQ(d.result(), QDialog::Rejected);
 
   // Escape works the same way.
-  d.HScrRev->setValue(99);
+  f.reverb->setValue(99);
   d.reject();
-  EXPECT_EQ(d.HScrRev->value(), confirmed.Reverb);
+  EXPECT_EQ(f.reverb->value(), confirmed.Reverb);
 }
 
 TEST(SettingsDialog, CapitalToneOfAProgramWithVariationsIsGm) {
   SoundSettings s;
   SettingsDialog d(s);
+  const Form f(d);
   QSignalSpy sound(&d, &SettingsDialog::soundLabelChanged);
   PickProgram(d, 88);
-  EXPECT_EQ(d.cmbBnkChan->currentText(), QStringLiteral("00ファンタジア"));
-  d.cmSetOK->click();
+  EXPECT_EQ(f.variation->currentText(), QStringLiteral("00ファンタジア"));
+  f.ok->click();
   ASSERT_EQ(sound.count(), 1);
   EXPECT_EQ(sound[0][0].toString(), QStringLiteral("ＧＭ音色"));
   EXPECT_EQ(sound[0][1].toString(), QStringLiteral("ニューエイジ"));
   EXPECT_EQ(BankNumberOf(s.Program, s.BankIndex), 0);
   // Back to the music box: the list empties and is disabled.
   PickProgram(d, 10);
-  EXPECT_EQ(d.cmbBnkChan->count(), 0);
-  EXPECT_FALSE(d.cmbBnkChan->isEnabled());
+  EXPECT_EQ(f.variation->count(), 0);
+  EXPECT_FALSE(f.variation->isEnabled());
 }
 
 TEST(SettingsDialog, NoConversionLocksTheConversionOptions) {
   SoundSettings s;
   SettingsDialog d(s);
-  d.cbMID->setChecked(true);
-  EXPECT_FALSE(d.GroupBox1->isEnabled());
-  EXPECT_FALSE(d.Chanel[0]->isEnabled());
-  EXPECT_FALSE(d.cbSMFpt->isEnabled());
-  d.cmSetOK->click();
+  const Form f(d);
+  f.noConversion->setChecked(true);
+  EXPECT_FALSE(f.channelGroup->isEnabled());
+  EXPECT_FALSE(f.channels[0]->isEnabled());
+  EXPECT_FALSE(f.pitchAdjust->isEnabled());
+  f.ok->click();
   EXPECT_TRUE(s.NoMidConversion);
-  d.cbMID->setChecked(false);
-  d.cmSetCan->click();  // back to the confirmed, checked state
-  EXPECT_TRUE(d.cbMID->isChecked());
-  EXPECT_FALSE(d.GroupBox1->isEnabled());
+  f.noConversion->setChecked(false);
+  f.cancel->click();  // back to the confirmed, checked state
+  EXPECT_TRUE(f.noConversion->isChecked());
+  EXPECT_FALSE(f.channelGroup->isEnabled());
 }
 
 TEST(SettingsDialog, KeyShiftFromElsewhere) {
   SoundSettings s;
   SettingsDialog d(s);
-  d.SetKeyShift(-7);
+  const Form f(d);
+  d.setKeyShift(-7);
   EXPECT_EQ(s.KeyShift, -7);
   EXPECT_EQ(s.PendingKeyShift, -7);
-  EXPECT_EQ(d.HScrPich->value(), -7);
-  EXPECT_EQ(d.lblPKey->text(), "-7");
+  EXPECT_EQ(f.keyShift->value(), -7);
+  EXPECT_EQ(f.keyShiftLabel->text(), "-7");
   QSignalSpy key(&d, &SettingsDialog::keyShiftConfirmed);
-  d.cmSetOK->click();
+  f.ok->click();
   EXPECT_EQ(key.count(), 0);  // nothing new to confirm
-  d.SetKeyShift(0);
+  d.setKeyShift(0);
   EXPECT_EQ(s.KeyShift, 0);
 }
 
