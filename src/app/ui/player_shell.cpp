@@ -41,7 +41,9 @@ void PlayerShell::connectWindows() {
 }
 
 QStringList PlayerShell::unconnectedSignals() const {
-  return player_.unconnectedSignals() + media_.unconnectedSignals();
+  QStringList names = player_.unconnectedSignals() + media_.unconnectedSignals();
+  names += playlistWindow_.unconnectedSignals();
+  return names;
 }
 
 void PlayerShell::openEditor() { OpenEditor(player_, score_, editorSession_, settings_); }

@@ -4,7 +4,7 @@
 
 #include "library/ui/qt_media_player.h"
 #include "playback/ui/position_bar.h"
-#include "playback/ui/signal_names.h"
+#include "core/ui/signal_names.h"
 
 namespace poronka::ui {
 

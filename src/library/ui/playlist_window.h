@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/messages.h"
+#include "core/ui/signal_names.h"
 #include "library/playlist.h"
 #include "library/playlist_state.h"
 
@@ -42,6 +43,10 @@ class FilePlaylistDialogs : public PlaylistDialogs {
 class PlaylistWindow : public QWidget {
   Q_OBJECT
  public:
+  // Signals that nothing is connected to (a wiring test lists them).
+  QStringList unconnectedSignals() const {
+    return SignalsWhere(staticMetaObject, [this](const QMetaMethod& m) { return !isSignalConnected(m); });
+  }
   // `player` is the player window the playlist sits beside (may be null);
   // `host` is what the playlist needs of the player (usually the player
   // window itself). `dialogs` null: file dialogs.

@@ -12,7 +12,7 @@
 
 #include "library/media_session.h"
 #include "playback/ui/player_window.h"
-#include "playback/ui/signal_names.h"
+#include "core/ui/signal_names.h"
 
 namespace poronka::ui {
 
