@@ -78,18 +78,18 @@ FitReportDialog::FitReportDialog(QWidget* parent, std::function<FitReport(double
   layout->addWidget(buttons);
   connect(buttons, &QDialogButtonBox::clicked, this, [this, buttons](QAbstractButton* b) {
     if (buttons->buttonRole(b) == QDialogButtonBox::RejectRole) close();
-    else Refresh();
+    else refresh();
   });
-  connect(mmPerRow_, &QDoubleSpinBox::valueChanged, this, [this] { Refresh(); });
+  connect(mmPerRow_, &QDoubleSpinBox::valueChanged, this, [this] { refresh(); });
   connect(list_, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
     const int32_t r = item->data(Qt::UserRole).toInt();
     if (r > 0) jumpTo_(r, item->data(Qt::UserRole + 1).toInt());
   });
   resize(420, 480);
-  Refresh();
+  refresh();
 }
 
-void FitReportDialog::Refresh() {
+void FitReportDialog::refresh() {
   const FitReport r = check_(mmPerRow_->value());
   summary_->setText(Q("音の数 " + std::to_string(r.notes) + "、演奏できない音 " + std::to_string(r.unplayable.size()) +
                       "、間隔が短すぎる音 " + std::to_string(r.tooClose.size()) +
@@ -113,7 +113,7 @@ void FitReportDialog::Refresh() {
 
 // ---- the menu ------------------------------------------------------------------------
 
-std::string BoxTools::BoxFolder() {
+std::string BoxTools::boxFolder() {
   return FindInstallFolder(QCoreApplication::applicationDirPath().toStdString()) + "/boxes";
 }
 
@@ -132,14 +132,14 @@ BoxTools::BoxTools(EditorWindow& window, const SoundSettings& settings) : QObjec
     ProgramFileDialog d(&w_, ProgramFileDialog::Kind::Open, Q("オルゴールのファイル"),
                         {{Q("オルゴールの種類"), {"box"}}, AllFilesFilter()});
     d.setObjectName("cdOpenBox");
-    d.setDirectory(Q(BoxFolder()));
+    d.setDirectory(Q(boxFolder()));
     if (d.exec() != QDialog::Accepted || d.ChosenFile().isEmpty()) return std::nullopt;
     return d.ChosenFile().toStdString();
   };
-  BuildMenu();
+  buildMenu();
 }
 
-void BoxTools::BuildMenu() {
+void BoxTools::buildMenu() {
   menu_ = new QMenu(Q("オルゴール(&B)"), &w_);
   menu_->setObjectName("SMBox");
   QMenu* help = w_.findChild<QMenu*>("SMHelp");
@@ -147,41 +147,41 @@ void BoxTools::BuildMenu() {
   boxMenu_ = menu_->addMenu(Q("オルゴールの種類(&K)"));
   boxMenu_->setObjectName("SMBKind");
   boxGroup_ = new QActionGroup(this);
-  const std::vector<MusicBox> boxes = ListMusicBoxes(BoxFolder());
+  const std::vector<MusicBox> boxes = ListMusicBoxes(boxFolder());
   for (const MusicBox& b : boxes) {
-    QAction* a = boxMenu_->addAction(Q(b.title), this, [this, b] { ChooseBox(b); });
+    QAction* a = boxMenu_->addAction(Q(b.title), this, [this, b] { chooseBox(b); });
     a->setObjectName(Q("SMBKind_" + b.name));
     a->setCheckable(true);
     boxGroup_->addAction(a);
   }
   boxMenu_->addSeparator();
-  boxMenu_->addAction(Q("ファイルから読み込む(&F)..."), this, [this] { LoadBoxFromFile(); })->setObjectName("SMBFile");
-  menu_->addAction(Q("適合チェック(&C)..."), this, [this] { ShowFitReport(); })->setObjectName("SMBFit");
-  menu_->addAction(Q("収まるように移調(&T)"), this, [this] { TransposeScoreToFit(); })->setObjectName("SMBTranspose");
-  menu_->addAction(Q("オルゴールの音階に合わせる(&M)"), this, [this] { MapScoreToBoxComb(); })->setObjectName("SMBMap");
+  boxMenu_->addAction(Q("ファイルから読み込む(&F)..."), this, [this] { loadBoxFromFile(); })->setObjectName("SMBFile");
+  menu_->addAction(Q("適合チェック(&C)..."), this, [this] { showFitReport(); })->setObjectName("SMBFit");
+  menu_->addAction(Q("収まるように移調(&T)"), this, [this] { transposeScoreToFit(); })->setObjectName("SMBTranspose");
+  menu_->addAction(Q("オルゴールの音階に合わせる(&M)"), this, [this] { mapScoreToBoxComb(); })->setObjectName("SMBMap");
   menu_->addSeparator();
-  menu_->addAction(Q("紙テープの印刷プレビュー(&P)..."), this, [this] { ShowStripPreview(); })
+  menu_->addAction(Q("紙テープの印刷プレビュー(&P)..."), this, [this] { showStripPreview(); })
       ->setObjectName("SMBStrip");
   for (const MusicBox& b : boxes)
-    if (b.name == LastBoxName() || (!HasBox() && &b == &boxes.back())) ChooseBox(b);
-  UpdateBoxActions();
+    if (b.name == LastBoxName() || (!hasBox() && &b == &boxes.back())) chooseBox(b);
+  updateBoxActions();
 }
 
-void BoxTools::ChooseBox(const MusicBox& box) {
+void BoxTools::chooseBox(const MusicBox& box) {
   box_ = box;
   LastBoxName() = box.name;
   for (QAction* a : boxGroup_->actions()) a->setChecked(a->objectName() == Q("SMBKind_" + box.name));
-  UpdateBoxActions();
-  if (fitDialog_) fitDialog_->Refresh();
+  updateBoxActions();
+  if (fitDialog_) fitDialog_->refresh();
 }
 
-void BoxTools::UpdateBoxActions() {
+void BoxTools::updateBoxActions() {
   for (const char* name : {"SMBFit", "SMBTranspose", "SMBMap", "SMBStrip"})
-    if (QAction* a = menu_->findChild<QAction*>(name)) a->setEnabled(HasBox());
-  menu_->setToolTip(HasBox() ? Q(box_.title) : QString());
+    if (QAction* a = menu_->findChild<QAction*>(name)) a->setEnabled(hasBox());
+  menu_->setToolTip(hasBox() ? Q(box_.title) : QString());
 }
 
-void BoxTools::LoadBoxFromFile() {
+void BoxTools::loadBoxFromFile() {
   const std::optional<std::string> path = boxFileDialog();
   if (!path) return;
   MusicBox b;
@@ -190,36 +190,36 @@ void BoxTools::LoadBoxFromFile() {
     w_.context().messages.ShowError(error);
     return;
   }
-  ChooseBox(b);
+  chooseBox(b);
 }
 
-void BoxTools::AfterOperation(bool changed) {
+void BoxTools::afterOperation(bool changed) {
   if (changed) {
     w_.afterChange(SnapshotKind::None);
     w_.syncCursorFromState();
   }
   w_.updateCursorLabel();
   w_.grid()->setFocus();
-  if (fitDialog_ && fitDialog_->isVisible()) fitDialog_->Refresh();
+  if (fitDialog_ && fitDialog_->isVisible()) fitDialog_->refresh();
 }
 
-void BoxTools::TransposeScoreToFit() {
-  if (!HasBox()) return;
+void BoxTools::transposeScoreToFit() {
+  if (!hasBox()) return;
   w_.readSelectionFromView();
-  AfterOperation(TransposeToFit(w_.context(), box_).changed);
+  afterOperation(TransposeToFit(w_.context(), box_).changed);
 }
 
-void BoxTools::MapScoreToBoxComb() {
-  if (!HasBox()) return;
+void BoxTools::mapScoreToBoxComb() {
+  if (!hasBox()) return;
   w_.readSelectionFromView();
   QApplication::setOverrideCursor(Qt::WaitCursor);
   const bool changed = MapScoreToComb(w_.context(), box_).changed;
   if (QApplication::overrideCursor()) QApplication::restoreOverrideCursor();
-  AfterOperation(changed);
+  afterOperation(changed);
 }
 
-void BoxTools::ShowFitReport() {
-  if (!HasBox()) return;
+void BoxTools::showFitReport() {
+  if (!hasBox()) return;
   if (!fitDialog_) {
     fitDialog_ = new FitReportDialog(
         &w_,
@@ -238,13 +238,13 @@ void BoxTools::ShowFitReport() {
         },
         mmPerRow_);
   }
-  fitDialog_->Refresh();
+  fitDialog_->refresh();
   fitDialog_->show();
   fitDialog_->raise();
 }
 
-void BoxTools::ShowStripPreview() {
-  if (!HasBox()) return;
+void BoxTools::showStripPreview() {
+  if (!hasBox()) return;
   auto* d = new StripPreviewDialog(w_.context().score, box_, mmPerRow_, w_.context().messages, &w_);
   d->setAttribute(Qt::WA_DeleteOnClose);
   d->open();

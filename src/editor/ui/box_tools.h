@@ -37,12 +37,12 @@ class FitReportDialog : public QDialog {
 
  public slots:
   // Runs the check again (after edits) and refills the list.
-  void Refresh();
+  void refresh();
 
  public:
-  QListWidget* List() const { return list_; }
-  QDoubleSpinBox* MmPerRow() const { return mmPerRow_; }
-  QLabel* Summary() const { return summary_; }
+  QListWidget* list() const { return list_; }
+  QDoubleSpinBox* mmPerRowBox() const { return mmPerRow_; }
+  QLabel* summary() const { return summary_; }
 
  private:
   std::function<FitReport(double)> check_;
@@ -58,31 +58,31 @@ class BoxTools : public QObject {
   BoxTools(EditorWindow& window, const SoundSettings& settings);
 
   // The folder of the shipped boxes.
-  static std::string BoxFolder();
+  static std::string boxFolder();
 
-  const MusicBox& Box() const { return box_; }
-  bool HasBox() const { return !box_.pitches.empty(); }
-  double MmPerRowValue() const { return mmPerRow_; }
+  const MusicBox& box() const { return box_; }
+  bool hasBox() const { return !box_.pitches.empty(); }
+  double mmPerRow() const { return mmPerRow_; }
 
  public slots:
-  void ChooseBox(const MusicBox& box);
-  void ShowFitReport();
-  void TransposeScoreToFit();
-  void MapScoreToBoxComb();
-  void ShowStripPreview();
+  void chooseBox(const MusicBox& box);
+  void showFitReport();
+  void transposeScoreToFit();
+  void mapScoreToBoxComb();
+  void showStripPreview();
   // "ファイルから読み込む...": a box file of the user's.
-  void LoadBoxFromFile();
+  void loadBoxFromFile();
 
  public:
-  AudioExporter* Exporter() const { return exporter_; }
-  FitReportDialog* FitDialog() const { return fitDialog_; }
+  AudioExporter* exporter() const { return exporter_; }
+  FitReportDialog* fitDialog() const { return fitDialog_; }
   // The box file dialog; tests replace it.
   std::function<std::optional<std::string>()> boxFileDialog;
 
  private:
-  void BuildMenu();
-  void AfterOperation(bool changed);
-  void UpdateBoxActions();
+  void buildMenu();
+  void afterOperation(bool changed);
+  void updateBoxActions();
 
   EditorWindow& w_;
   MusicBox box_;

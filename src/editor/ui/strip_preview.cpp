@@ -93,22 +93,22 @@ StripPreviewDialog::StripPreviewDialog(const Score& score, const MusicBox& box, 
     if (!IsStripFileName(name.toStdString())) name += d.ChosenFilter() == 1 ? ".svg" : ".pdf";
     return name.toStdString();
   };
-  connect(preview_, &QPrintPreviewWidget::paintRequested, this, [this](QPrinter* p) { Paint(p); });
-  connect(paper_, &QComboBox::currentIndexChanged, this, [this] { Relayout(); });
-  connect(orientation_, &QComboBox::currentIndexChanged, this, [this] { Relayout(); });
-  connect(mmPerRow_, &QDoubleSpinBox::valueChanged, this, [this] { Relayout(); });
-  connect(shift_, &QSpinBox::valueChanged, this, [this] { Relayout(); });
+  connect(preview_, &QPrintPreviewWidget::paintRequested, this, [this](QPrinter* p) { paint(p); });
+  connect(paper_, &QComboBox::currentIndexChanged, this, [this] { relayout(); });
+  connect(orientation_, &QComboBox::currentIndexChanged, this, [this] { relayout(); });
+  connect(mmPerRow_, &QDoubleSpinBox::valueChanged, this, [this] { relayout(); });
+  connect(shift_, &QSpinBox::valueChanged, this, [this] { relayout(); });
   connect(best, &QPushButton::clicked, this, [this] { shift_->setValue(FindBestShift(score_, box_).shift); });
-  connect(print, &QPushButton::clicked, this, [this] { PrintStrip(); });
-  connect(save, &QPushButton::clicked, this, [this] { SaveToChosenFile(); });
+  connect(print, &QPushButton::clicked, this, [this] { printStrip(); });
+  connect(save, &QPushButton::clicked, this, [this] { saveToChosenFile(); });
   connect(close, &QPushButton::clicked, this, &QDialog::close);
   resize(900, 700);
-  Relayout();
+  relayout();
 }
 
 StripPreviewDialog::~StripPreviewDialog() = default;
 
-void StripPreviewDialog::Relayout() {
+void StripPreviewDialog::relayout() {
   StripOptions o;
   o.paper = paper_->currentIndex() == 1 ? StripPaper::Letter : StripPaper::A4;
   o.landscape = orientation_->currentIndex() == 1;
@@ -130,7 +130,7 @@ void StripPreviewDialog::Relayout() {
   preview_->updatePreview();
 }
 
-void StripPreviewDialog::Paint(QPrinter* printer) {
+void StripPreviewDialog::paint(QPrinter* printer) {
   QPainter painter(printer);
   const double k = printer->resolution() / 25.4;
   for (size_t p = 0; p < doc_.pages.size(); ++p) {
@@ -139,7 +139,7 @@ void StripPreviewDialog::Paint(QPrinter* printer) {
   }
 }
 
-bool StripPreviewDialog::SaveAs(const std::string& path) {
+bool StripPreviewDialog::saveAs(const std::string& path) {
   std::string error;
   if (doc_.pages.empty() || !WriteStripFile(path, doc_, error)) {
     messages_.ShowError(error.empty() ? status_->text().toStdString() : error);
@@ -148,19 +148,19 @@ bool StripPreviewDialog::SaveAs(const std::string& path) {
   return true;
 }
 
-void StripPreviewDialog::SaveToChosenFile() {
+void StripPreviewDialog::saveToChosenFile() {
   std::filesystem::path suggested(score_.FileName.empty() ? std::string("無題") : score_.FileName);
   suggested.replace_extension(".pdf");
   const std::optional<std::string> path = saveDialog(suggested.string());
-  if (path) SaveAs(*path);
+  if (path) saveAs(*path);
 }
 
-void StripPreviewDialog::PrintStrip() {
+void StripPreviewDialog::printStrip() {
   if (doc_.pages.empty()) return;
   QPrintDialog dialog(printer_.get(), this);
   if (dialog.exec() != QDialog::Accepted) return;
   printer_->setFullPage(true);
-  Paint(printer_.get());
+  paint(printer_.get());
 }
 
 }  // namespace poronka::ui

@@ -29,24 +29,24 @@ class StripPreviewDialog : public QDialog {
   ~StripPreviewDialog() override;
 
   // The layout shown (empty pages when it could not be made).
-  const StripDocument& Document() const { return doc_; }
-  QPrintPreviewWidget* Preview() const { return preview_; }
+  const StripDocument& document() const { return doc_; }
+  QPrintPreviewWidget* preview() const { return preview_; }
   // Writes the strip as PDF or SVG (by the extension). False after saying why.
-  bool SaveAs(const std::string& path);
+  bool saveAs(const std::string& path);
 
  public slots:
   // "PDF/SVG で保存" with the file dialog.
-  void SaveToChosenFile();
+  void saveToChosenFile();
   // "印刷" with the printer dialog.
-  void PrintStrip();
+  void printStrip();
 
  public:
   // The save dialog; tests replace it.
   std::function<std::optional<std::string>(const std::string& suggested)> saveDialog;
 
  private:
-  void Relayout();
-  void Paint(QPrinter* printer);
+  void relayout();
+  void paint(QPrinter* printer);
 
   const Score& score_;
   MusicBox box_;

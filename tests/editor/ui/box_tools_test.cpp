@@ -52,7 +52,7 @@ class BoxMenu : public ::testing::Test {
     tools = win->findChild<BoxTools*>();
     ASSERT_NE(tools, nullptr);
     Action("SMBKind_15")->trigger();
-    ASSERT_EQ(tools->Box().name, "15");
+    ASSERT_EQ(tools->box().name, "15");
   }
   void TearDown() override {
     win->setAttribute(Qt::WA_DeleteOnClose, false);
@@ -97,9 +97,9 @@ TEST_F(BoxMenu, TransposeAndCombMappingAreUndoableSteps) {
 
 TEST_F(BoxMenu, FitReportLinesLeadToTheirNotes) {
   Action("SMBFit")->trigger();
-  FitReportDialog* d = tools->FitDialog();
+  FitReportDialog* d = tools->fitDialog();
   ASSERT_NE(d, nullptr);
-  QListWidget* list = d->List();
+  QListWidget* list = d->list();
   ASSERT_EQ(list->count(), 2);  // F# on row 3, C# on row 7
   QListWidgetItem* item = list->item(1);
   QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, list->visualItemRect(item).center());
@@ -108,7 +108,7 @@ TEST_F(BoxMenu, FitReportLinesLeadToTheirNotes) {
   EXPECT_EQ(cur.row() + 1, 7);
   EXPECT_EQ(cur.column() + 1, 73 - 47);
   // A strip length the repeated notes cannot take: none repeat here.
-  d->MmPerRow()->setValue(1.0);
+  d->mmPerRowBox()->setValue(1.0);
   EXPECT_EQ(list->count(), 2);
 }
 
@@ -117,16 +117,16 @@ TEST_F(BoxMenu, StripPreviewAndWavCommandsAreOffered) {
   const QList<QAction*> items = file->actions();
   const int saveAs = items.indexOf(Action("SMFSaveAs"));
   ASSERT_GE(saveAs, 0);
-  EXPECT_EQ(items[saveAs + 1], tools->Exporter()->Action());
+  EXPECT_EQ(items[saveAs + 1], tools->exporter()->Action());
 
   Action("SMBStrip")->trigger();
   auto* d = win->findChild<StripPreviewDialog*>();
   ASSERT_NE(d, nullptr);
   // 300 rows of 4 mm on the 41 mm strip: 1230 mm in 7 pieces, five to a sheet.
-  EXPECT_EQ(d->Document().pieceCount, 7);
-  EXPECT_EQ(d->Document().pages.size(), 2u);
-  d->Preview()->updatePreview();
-  EXPECT_EQ(d->Preview()->pageCount(), 2);
+  EXPECT_EQ(d->document().pieceCount, 7);
+  EXPECT_EQ(d->document().pages.size(), 2u);
+  d->preview()->updatePreview();
+  EXPECT_EQ(d->preview()->pageCount(), 2);
   testing::TempDir dir;
   d->saveDialog = [&](const std::string&) -> std::optional<std::string> { return dir.File("s.svg"); };
   d->findChild<QPushButton*>("btnSave")->click();
