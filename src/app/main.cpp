@@ -35,9 +35,9 @@ int main(int argc, char** argv) {
 
   // A second start only brings the first one forward and hands it its file.
   ui::SingleInstance instance(QString::fromStdString(SingleInstanceKey()));
-  if (instance.AskRunningInstance(1000, arguments.empty() ? QString() : QString::fromStdString(arguments[0])))
+  if (instance.askRunningInstance(1000, arguments.empty() ? QString() : QString::fromStdString(arguments[0])))
     return 0;
-  instance.Listen();
+  instance.listen();
 
   auto* splash = new ui::SplashWindow;
   splash->showNow();

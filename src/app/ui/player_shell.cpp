@@ -15,7 +15,7 @@ PlayerShell::PlayerShell(PlayerServices services, MediaPlayer* mediaPlayer)
       media_(score_, player_.engineEvents(), player_.engine().state, settings_, *player_.services().playlist,
              player_.devices(), player_.Msgs(), mediaPlayer) {
   media_.followPlayer(&player_, player_.positionBar());
-  player_.setMedia(&media_.Session());
+  player_.setMedia(&media_.session());
   connectWindows();
   // A playlist named on the command line.
   if (player_.openArgPlaylist()) playlistWindow_.openStartPlaylist(player_.arguments().front());

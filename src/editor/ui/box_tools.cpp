@@ -126,15 +126,15 @@ BoxTools::BoxTools(EditorWindow& window, const SoundSettings& settings) : QObjec
     QAction* before = nullptr;
     for (int i = 0; i + 1 < items.size(); ++i)
       if (items[i]->objectName() == "SMFSaveAs") before = items[i + 1];
-    file->insertAction(before, exporter_->Action());
+    file->insertAction(before, exporter_->action());
   }
   boxFileDialog = [this]() -> std::optional<std::string> {
     ProgramFileDialog d(&w_, ProgramFileDialog::Kind::Open, Q("オルゴールのファイル"),
                         {{Q("オルゴールの種類"), {"box"}}, AllFilesFilter()});
     d.setObjectName("cdOpenBox");
     d.setDirectory(Q(boxFolder()));
-    if (d.exec() != QDialog::Accepted || d.ChosenFile().isEmpty()) return std::nullopt;
-    return d.ChosenFile().toStdString();
+    if (d.exec() != QDialog::Accepted || d.chosenFile().isEmpty()) return std::nullopt;
+    return d.chosenFile().toStdString();
   };
   buildMenu();
 }

@@ -39,9 +39,9 @@ class SaveAsDialog : public ProgramFileDialog {
 
  protected:
   void accept() override {
-    const QString name = ChosenFile();
+    const QString name = chosenFile();
     if (!name.isEmpty() && !QFileInfo(name).isDir()) {
-      const QString fixed = Q(SaveAsFileName(name.toStdString(), ChosenFilter() + 1));
+      const QString fixed = Q(SaveAsFileName(name.toStdString(), chosenFilter() + 1));
       if (fixed != name) {
         // The name box only takes a name while it is not being typed in.
         if (QWidget* typing = focusWidget()) typing->clearFocus();
@@ -99,8 +99,8 @@ void EditorWindow::saveAs() {
   } else {
     SaveAsDialog dlg(this);
     if (!score_.FileName.empty()) dlg.selectFile(Q(SaveAsFileName(score_.FileName, 1)));
-    if (dlg.exec() == QDialog::Accepted && !dlg.ChosenFile().isEmpty())
-      chosen.emplace(dlg.ChosenFile().toStdString(), dlg.ChosenFilter() + 1);
+    if (dlg.exec() == QDialog::Accepted && !dlg.chosenFile().isEmpty())
+      chosen.emplace(dlg.chosenFile().toStdString(), dlg.chosenFilter() + 1);
   }
   if (!chosen) return;
   score_.FileName = SaveAsFileName(chosen->first, chosen->second);

@@ -88,9 +88,9 @@ StripPreviewDialog::StripPreviewDialog(const Score& score, const MusicBox& box, 
                         {{Q("PDF 文書"), {"pdf"}}, {Q("SVG 画像"), {"svg"}}});
     d.setObjectName("cdSaveStrip");
     d.selectFile(Q(suggested));
-    if (d.exec() != QDialog::Accepted || d.ChosenFile().isEmpty()) return std::nullopt;
-    QString name = d.ChosenFile();
-    if (!IsStripFileName(name.toStdString())) name += d.ChosenFilter() == 1 ? ".svg" : ".pdf";
+    if (d.exec() != QDialog::Accepted || d.chosenFile().isEmpty()) return std::nullopt;
+    QString name = d.chosenFile();
+    if (!IsStripFileName(name.toStdString())) name += d.chosenFilter() == 1 ? ".svg" : ".pdf";
     return name.toStdString();
   };
   connect(preview_, &QPrintPreviewWidget::paintRequested, this, [this](QPrinter* p) { paint(p); });

@@ -45,7 +45,7 @@ QStringList MediaController::unconnectedSignals() const {
 }
 
 bool MediaController::PlayerVisible() const { return playerWindow_ && playerWindow_->isVisible(); }
-bool MediaController::LeftButtonDown() const { return positionBar_ && positionBar_->Held(); }
+bool MediaController::LeftButtonDown() const { return positionBar_ && positionBar_->held(); }
 int MediaController::PositionBar() const { return positionBar_ ? positionBar_->value() : 1; }
 
 }  // namespace poronka::ui

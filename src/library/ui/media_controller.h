@@ -33,9 +33,9 @@ class MediaController : public QObject, private MediaHost {
   // not held, position 1).
   void followPlayer(const QWidget* playerWindow, const ui::PositionBar* positionBar);
 
-  MediaSession& Session() { return *session_; }
-  MediaPlayer& Player() { return *player_; }
-  QTimer& PositionTimer() { return positionTimer_; }
+  MediaSession& session() { return *session_; }
+  MediaPlayer& player() { return *player_; }
+  QTimer& positionTimer() { return positionTimer_; }
   // The signals that nothing is connected to.
   QStringList unconnectedSignals() const;
 

@@ -62,7 +62,7 @@ std::string FilePlaylistDialogs::ChoosePlaylistToOpen(QWidget* parent) {
                       {PlaylistFilter(true), AllFilesFilter()});
   d.setObjectName("cdOpenL");
   if (d.exec() != QDialog::Accepted) return {};
-  return d.ChosenFile().toStdString();
+  return d.chosenFile().toStdString();
 }
 
 std::string FilePlaylistDialogs::ChooseSaveFile(QWidget* parent, const std::string& proposed) {
@@ -73,7 +73,7 @@ std::string FilePlaylistDialogs::ChooseSaveFile(QWidget* parent, const std::stri
   d.setOption(QFileDialog::DontConfirmOverwrite, true);
   if (!proposed.empty()) d.selectFile(Q(proposed));
   if (d.exec() != QDialog::Accepted) return {};
-  return d.ChosenFile().toStdString();
+  return d.chosenFile().toStdString();
 }
 
 PlaylistWindow::PlaylistWindow(PlaylistState& state, Messages& msgs, PlaylistHost& host, QWidget* player,

@@ -34,9 +34,9 @@ int64_t TmsfToMs(int64_t p) {
 
 QUrl CdTrackUrl(int track) { return QUrl(QStringLiteral("cdda://%1").arg(track)); }
 
-QtMediaPlayer::QtMediaPlayer(QObject* parent) : QObject(parent) { MakeBackEnd(); }
+QtMediaPlayer::QtMediaPlayer(QObject* parent) : QObject(parent) { makeBackEnd(); }
 
-void QtMediaPlayer::MakeBackEnd() {
+void QtMediaPlayer::makeBackEnd() {
   if (player_) {
     // A back end that once refused a medium keeps its error: each opening
     // gets a fresh one, judged by its own result only.
@@ -54,20 +54,20 @@ void QtMediaPlayer::MakeBackEnd() {
   player_->setAudioOutput(audio_);
   player_->setVideoSink(sink_);
   connect(player_, &QMediaPlayer::mediaStatusChanged, this, [this](QMediaPlayer::MediaStatus s) {
-    if (s == QMediaPlayer::EndOfMedia && open_ && playing_) OnEndOfMedia();
+    if (s == QMediaPlayer::EndOfMedia && open_ && playing_) onEndOfMedia();
   });
-  connect(sink_, &QVideoSink::videoFrameChanged, this, [this] { ShowVideoFrame(); });
+  connect(sink_, &QVideoSink::videoFrameChanged, this, [this] { showVideoFrame(); });
 }
 
 QtMediaPlayer::~QtMediaPlayer() {
   if (videoWindow_) delete videoWindow_;
 }
 
-void QtMediaPlayer::RequireOpen() const {
+void QtMediaPlayer::requireOpen() const {
   if (!open_) throw MediaError("the media player is not open");
 }
 
-bool QtMediaPlayer::LoadAndWait(const QUrl& url, int64_t* durationMs) {
+bool QtMediaPlayer::loadAndWait(const QUrl& url, int64_t* durationMs) {
   player_->stop();
   player_->setSource(url);
   auto settled = [this] {
@@ -123,23 +123,23 @@ bool QtMediaPlayer::LoadAndWait(const QUrl& url, int64_t* durationMs) {
 
 void QtMediaPlayer::Open() {
   Close();
-  MakeBackEnd();
+  makeBackEnd();
   trackLengths_.clear();
   currentTrack_ = 1;
   if (deviceType_ == MediaDeviceType::CdAudio) {
     // The disc's tracks, as many as load one after the other.
     for (int t = 1; t <= kMaxDiscTracks; ++t) {
       int64_t length = 0;
-      if (!LoadAndWait(CdTrackUrl(t), &length)) break;
+      if (!loadAndWait(CdTrackUrl(t), &length)) break;
       trackLengths_.push_back(length);
     }
     if (trackLengths_.empty()) throw MediaError("no audio CD");
-    if (!LoadAndWait(CdTrackUrl(1), nullptr)) throw MediaError("no audio CD");
+    if (!loadAndWait(CdTrackUrl(1), nullptr)) throw MediaError("no audio CD");
   } else {
     const QString path = QString::fromStdString(fileName_);
     if (!QFileInfo(path).isFile()) throw MediaError("no such file");
     int64_t length = 0;
-    if (!LoadAndWait(QUrl::fromLocalFile(path), &length)) {
+    if (!loadAndWait(QUrl::fromLocalFile(path), &length)) {
       player_->setSource(QUrl());
       throw MediaError("cannot play the file");
     }
@@ -157,53 +157,53 @@ void QtMediaPlayer::Close() {
 }
 
 void QtMediaPlayer::Play() {
-  RequireOpen();
+  requireOpen();
   playing_ = true;
   player_->play();
 }
 
 void QtMediaPlayer::Stop() {
-  RequireOpen();
+  requireOpen();
   playing_ = false;
   player_->pause();
 }
 
 void QtMediaPlayer::Pause() {
-  RequireOpen();
+  requireOpen();
   playing_ = false;
   player_->pause();
 }
 
-void QtMediaPlayer::LoadTrack(int track, bool keepPlaying) {
+void QtMediaPlayer::loadTrack(int track, bool keepPlaying) {
   if (track < 1 || track > static_cast<int>(trackLengths_.size())) throw MediaError("no such track");
   currentTrack_ = track;
-  if (deviceType_ == MediaDeviceType::CdAudio && !LoadAndWait(CdTrackUrl(track), nullptr))
+  if (deviceType_ == MediaDeviceType::CdAudio && !loadAndWait(CdTrackUrl(track), nullptr))
     throw MediaError("cannot load the track");
   if (keepPlaying) player_->play();
 }
 
 void QtMediaPlayer::Next() {
-  RequireOpen();
-  if (currentTrack_ < static_cast<int>(trackLengths_.size())) LoadTrack(currentTrack_ + 1, playing_);
+  requireOpen();
+  if (currentTrack_ < static_cast<int>(trackLengths_.size())) loadTrack(currentTrack_ + 1, playing_);
 }
 
 void QtMediaPlayer::Previous() {
-  RequireOpen();
+  requireOpen();
   // Back to the beginning of the track, or to the one before when already there.
   if (player_->position() < 1000 && currentTrack_ > 1) {
-    LoadTrack(currentTrack_ - 1, playing_);
+    loadTrack(currentTrack_ - 1, playing_);
   } else {
     player_->setPosition(0);
   }
 }
 
 int QtMediaPlayer::Tracks() {
-  RequireOpen();
+  requireOpen();
   return static_cast<int>(trackLengths_.size());
 }
 
 int64_t QtMediaPlayer::TrackLength(int track) {
-  RequireOpen();
+  requireOpen();
   if (track < 1 || track > static_cast<int>(trackLengths_.size())) throw MediaError("no such track");
   int64_t ms = trackLengths_[static_cast<size_t>(track - 1)];
   // A length that became known only while playing.
@@ -212,32 +212,32 @@ int64_t QtMediaPlayer::TrackLength(int track) {
 }
 
 int64_t QtMediaPlayer::Position() {
-  RequireOpen();
+  requireOpen();
   const int64_t ms = player_->position();
   return format_ == MediaTimeFormat::Milliseconds ? ms : ToTmsf(currentTrack_, ms);
 }
 
 void QtMediaPlayer::SetPosition(int64_t position) {
-  RequireOpen();
+  requireOpen();
   if (format_ == MediaTimeFormat::Milliseconds) {
     player_->setPosition(position);
     return;
   }
   const int track = TmsfTrack(position);
-  if (track != currentTrack_ && track >= 1) LoadTrack(track, false);
+  if (track != currentTrack_ && track >= 1) loadTrack(track, false);
   player_->setPosition(TmsfToMs(position));
 }
 
 int64_t QtMediaPlayer::StartPosition() {
-  RequireOpen();
+  requireOpen();
   return format_ == MediaTimeFormat::Milliseconds ? 0 : PackTmsf(1, 0, 0);
 }
 
-void QtMediaPlayer::OnEndOfMedia() {
+void QtMediaPlayer::onEndOfMedia() {
   // A disc plays on into its next track.
   if (deviceType_ == MediaDeviceType::CdAudio && currentTrack_ < static_cast<int>(trackLengths_.size())) {
     try {
-      LoadTrack(currentTrack_ + 1, true);
+      loadTrack(currentTrack_ + 1, true);
       return;
     } catch (const MediaError&) {
     }
@@ -247,7 +247,7 @@ void QtMediaPlayer::OnEndOfMedia() {
   QTimer::singleShot(0, this, [this] { Notify(MediaNotifyValue::Successful); });
 }
 
-void QtMediaPlayer::ShowVideoFrame() {
+void QtMediaPlayer::showVideoFrame() {
   if (!open_ || !player_->hasVideo()) return;
   const QVideoFrame frame = sink_->videoFrame();
   if (!frame.isValid()) return;

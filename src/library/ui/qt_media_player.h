@@ -25,7 +25,7 @@ class QtMediaPlayer : public QObject, public MediaPlayer {
   ~QtMediaPlayer() override;
 
   // How long Open waits for a medium to load.
-  void SetOpenTimeoutMs(int ms) { openTimeoutMs_ = ms; }
+  void setOpenTimeoutMs(int ms) { openTimeoutMs_ = ms; }
 
   void SetFileName(const std::string& path) override { fileName_ = path; }
   void SetDeviceType(MediaDeviceType type) override { deviceType_ = type; }
@@ -47,13 +47,13 @@ class QtMediaPlayer : public QObject, public MediaPlayer {
  private:
   // Loads `url` and waits; false when it cannot be played. `durationMs`
   // receives the length.
-  bool LoadAndWait(const QUrl& url, int64_t* durationMs);
+  bool loadAndWait(const QUrl& url, int64_t* durationMs);
   // A new back end (player, audio output, video sink) in place of the old.
-  void MakeBackEnd();
-  void LoadTrack(int track, bool keepPlaying);
-  void RequireOpen() const;
-  void OnEndOfMedia();
-  void ShowVideoFrame();
+  void makeBackEnd();
+  void loadTrack(int track, bool keepPlaying);
+  void requireOpen() const;
+  void onEndOfMedia();
+  void showVideoFrame();
 
   QMediaPlayer* player_ = nullptr;
   QAudioOutput* audio_ = nullptr;

@@ -31,10 +31,10 @@ std::optional<std::string> AskFileName(QWidget* parent, const std::string& sugge
                        {Q("Ogg Vorbis ファイル"), {"ogg"}}});
   d.setObjectName("cdSaveWav");
   d.selectFile(QString::fromStdString(suggested));
-  if (d.exec() != QDialog::Accepted || d.ChosenFile().isEmpty()) return std::nullopt;
-  QString name = d.ChosenFile();
+  if (d.exec() != QDialog::Accepted || d.chosenFile().isEmpty()) return std::nullopt;
+  QString name = d.chosenFile();
   AudioFileFormat f;
-  if (!AudioFormatOf(name.toStdString(), f)) name += d.ChosenFilter() == 1 ? ".flac" : d.ChosenFilter() == 2 ? ".ogg" : ".wav";
+  if (!AudioFormatOf(name.toStdString(), f)) name += d.chosenFilter() == 1 ? ".flac" : d.chosenFilter() == 2 ? ".ogg" : ".wav";
   return name.toStdString();
 }
 
@@ -45,11 +45,11 @@ AudioExporter::AudioExporter(QWidget* window, const Score& score, const SoundSet
   setObjectName("AudioExporter");
   action_ = new QAction(Q("WAV で保存"), this);
   action_->setObjectName("mnuSaveWav");
-  connect(action_, &QAction::triggered, this, [this] { SaveAudio(); });
+  connect(action_, &QAction::triggered, this, [this] { saveAudio(); });
   saveDialog = [this](const std::string& suggested) { return AskFileName(window_, suggested); };
 }
 
-bool AudioExporter::SaveAudio() {
+bool AudioExporter::saveAudio() {
   if (score_.RowCount <= 0 || score_.ColumnCount <= 0 || (canSave && !canSave())) {
     messages_.ShowInformation("保存する曲がありません。");
     return false;
@@ -57,13 +57,13 @@ bool AudioExporter::SaveAudio() {
   const std::optional<std::string> path = saveDialog(SuggestedName(score_));
   if (!path) return false;
   std::string error;
-  const AudioFileResult r = Render(*path, error);
+  const AudioFileResult r = renderTo(*path, error);
   if (r == AudioFileResult::Ok || r == AudioFileResult::Cancelled) return r == AudioFileResult::Ok;
   messages_.ShowError(error);
   return false;
 }
 
-AudioFileResult AudioExporter::Render(const std::string& path, std::string& error) {
+AudioFileResult AudioExporter::renderTo(const std::string& path, std::string& error) {
   // The worker gets its own copies: the windows may change theirs meanwhile.
   Score song = score_;
   RenderJob job;

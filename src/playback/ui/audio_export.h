@@ -27,16 +27,16 @@ class AudioExporter : public QObject {
   AudioExporter(QWidget* window, const Score& score, const SoundSettings& settings, Messages& messages);
 
   // The menu command ("WAV で保存").
-  QAction* Action() const { return action_; }
+  QAction* action() const { return action_; }
 
   // Renders the song into `path` while the progress dialog runs. `error` is
   // set unless the result is Ok or Cancelled.
-  AudioFileResult Render(const std::string& path, std::string& error);
+  AudioFileResult renderTo(const std::string& path, std::string& error);
 
  public slots:
   // Asks for a file name and writes the song there. True when a file was
   // written.
-  bool SaveAudio();
+  bool saveAudio();
 
  public:
 

@@ -44,10 +44,10 @@ ProgramFileDialog::ProgramFileDialog(QWidget* parent, Kind kind, const QString& 
   }
   for (const FileFilter& f : filters_) qtFilters_ << QtFilter(f);
   setNameFilters(qtFilters_);
-  ChooseFilter(0);
+  chooseFilter(0);
 }
 
-int ProgramFileDialog::ChosenFilter() const {
+int ProgramFileDialog::chosenFilter() const {
   // With the details hidden the dialog answers with the name alone.
   const QString chosen = selectedNameFilter();
   for (size_t i = 0; i < filters_.size(); ++i)
@@ -56,11 +56,11 @@ int ProgramFileDialog::ChosenFilter() const {
   return 0;
 }
 
-void ProgramFileDialog::ChooseFilter(int index) {
+void ProgramFileDialog::chooseFilter(int index) {
   if (index >= 0 && index < qtFilters_.size()) selectNameFilter(qtFilters_[index]);
 }
 
-QString ProgramFileDialog::ChosenFile() const {
+QString ProgramFileDialog::chosenFile() const {
   const QStringList files = selectedFiles();
   return files.isEmpty() ? QString() : files.front();
 }
@@ -68,7 +68,7 @@ QString ProgramFileDialog::ChosenFile() const {
 void ProgramFileDialog::accept() {
   // The suffix follows the filter chosen now, however it was chosen.
   if (acceptMode() == QFileDialog::AcceptSave && !filters_.empty()) {
-    const FileFilter& f = filters_[static_cast<size_t>(ChosenFilter())];
+    const FileFilter& f = filters_[static_cast<size_t>(chosenFilter())];
     setDefaultSuffix(f.extensions.isEmpty() ? fallbackSuffix_ : f.extensions.front());
   }
   QFileDialog::accept();

@@ -30,10 +30,10 @@ class ProgramFileDialog : public QFileDialog {
                     const QString& fallbackSuffix = {});
 
   // The index in the filters of the one chosen (0 when none is).
-  int ChosenFilter() const;
-  void ChooseFilter(int index);
+  int chosenFilter() const;
+  void chooseFilter(int index);
   // The chosen file, empty when there is none.
-  QString ChosenFile() const;
+  QString chosenFile() const;
 
  protected:
   void accept() override;

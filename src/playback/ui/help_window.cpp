@@ -36,7 +36,7 @@ HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
   resize(720, 600);
 }
 
-bool HelpWindow::Open(const QString& helpFile) {
+bool HelpWindow::openHelpFile(const QString& helpFile) {
   if (!QFileInfo(helpFile).isFile()) return false;
   browser_->setSource(QUrl::fromLocalFile(QFileInfo(helpFile).absoluteFilePath()));
   return true;

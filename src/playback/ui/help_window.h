@@ -16,8 +16,8 @@ class HelpWindow : public QWidget {
  public:
   explicit HelpWindow(QWidget* parent = nullptr);
   // false when the file does not exist.
-  bool Open(const QString& helpFile);
-  QTextBrowser* Browser() { return browser_; }
+  bool openHelpFile(const QString& helpFile);
+  QTextBrowser* browser() { return browser_; }
 
  private:
   QTextBrowser* browser_;

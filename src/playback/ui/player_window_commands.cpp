@@ -84,8 +84,8 @@ bool PlayerWindow::openSong() {
   dialog.setObjectName("cdOpen");
   dialog.selectFile(QString());
   if (const QString folder = openDialogFolder(); !folder.isEmpty()) dialog.setDirectory(folder);
-  if (dialog.exec() != QDialog::Accepted || dialog.ChosenFile().isEmpty()) return false;
-  return navigation_.OpenChosenFile(dialog.ChosenFile().toStdString());
+  if (dialog.exec() != QDialog::Accepted || dialog.chosenFile().isEmpty()) return false;
+  return navigation_.OpenChosenFile(dialog.chosenFile().toStdString());
 }
 
 QString PlayerWindow::openDialogFolder() const {
@@ -153,7 +153,7 @@ void PlayerWindow::showHelp() {
     return;
   }
   auto* w = new HelpWindow(nullptr);
-  if (!w->Open(Q(helpFile_))) {
+  if (!w->openHelpFile(Q(helpFile_))) {
     delete w;
     msgs_->ShowError("ヘルプファイル（" + helpFile_ + "）が見つかりません。");
     return;

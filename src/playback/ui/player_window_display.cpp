@@ -145,7 +145,7 @@ void PlayerWindow::setPosition(int position) {
 }
 
 void PlayerWindow::positionBarMoved(int position) {
-  const bool held = positionBar_->Held();
+  const bool held = positionBar_->held();
   if (engine_->state.MediaActive) {
     if (media_) media_->MoveToPosition(position, held);
     return;

@@ -225,7 +225,7 @@ void PlayerWindow::buildMenus() {
   fileMenu_->addAction(Q("開く(&O)"), this, &PlayerWindow::openSong)->setObjectName("mnuOpen");
   auto* exporter = new AudioExporter(this, score_, settings_, *msgs_);
   exporter->canSave = [this] { return !engine_->state.MediaActive; };
-  fileMenu_->addAction(exporter->Action());
+  fileMenu_->addAction(exporter->action());
   fileMenu_->addAction(Q("終了(&X)"), this, &QWidget::close)->setObjectName("mnuExit");
   midiMenu_ = bar->addMenu(Q("MIDI出力(&M)"));
   midiMenu_->setObjectName("MIDI");

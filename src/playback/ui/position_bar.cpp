@@ -13,7 +13,7 @@ PositionBar::PositionBar(QWidget* parent) : QSlider(Qt::Vertical, parent) {
   setInvertedControls(true);
 }
 
-QRect PositionBar::HandleRect() const {
+QRect PositionBar::handleRect() const {
   QStyleOptionSlider option;
   initStyleOption(&option);
   return style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle, this);
@@ -30,29 +30,29 @@ void PositionBar::mousePressEvent(QMouseEvent* e) {
 
 void PositionBar::mouseReleaseEvent(QMouseEvent* e) {
   QSlider::mouseReleaseEvent(e);
-  if (e->button() == Qt::LeftButton) LetGo();
+  if (e->button() == Qt::LeftButton) release();
 }
 
 void PositionBar::hideEvent(QHideEvent* e) {
   QSlider::hideEvent(e);
-  LetGo();
+  release();
 }
 
 void PositionBar::changeEvent(QEvent* e) {
   QSlider::changeEvent(e);
   if ((e->type() == QEvent::ActivationChange && !isActiveWindow()) ||
       (e->type() == QEvent::EnabledChange && !isEnabled()))
-    LetGo();
+    release();
 }
 
 bool PositionBar::event(QEvent* e) {
   const bool handled = QSlider::event(e);
   // A release that went elsewhere (a grab broken by the window manager).
-  if (e->type() == QEvent::Leave && !(QApplication::mouseButtons() & Qt::LeftButton)) LetGo();
+  if (e->type() == QEvent::Leave && !(QApplication::mouseButtons() & Qt::LeftButton)) release();
   return handled;
 }
 
-void PositionBar::LetGo() {
+void PositionBar::release() {
   if (!held_) return;
   held_ = false;
   emit letGo(value());

@@ -16,9 +16,9 @@ class PositionBar : public QSlider {
  public:
   explicit PositionBar(QWidget* parent = nullptr);
   // The left button went down on the bar and has not been let go.
-  bool Held() const { return held_; }
+  bool held() const { return held_; }
   // Where the style draws the handle, in the bar's coordinates.
-  QRect HandleRect() const;
+  QRect handleRect() const;
 
  signals:
   void pressed();
@@ -32,7 +32,7 @@ class PositionBar : public QSlider {
   bool event(QEvent* e) override;
 
  private:
-  void LetGo();
+  void release();
   bool held_ = false;
 };
 

@@ -35,7 +35,7 @@ SingleInstance::SingleInstance(const QString& key, QObject* parent) : QObject(pa
   });
 }
 
-bool SingleInstance::AskRunningInstance(int timeoutMs, const QString& path) {
+bool SingleInstance::askRunningInstance(int timeoutMs, const QString& path) {
   QLocalSocket s;
   s.connectToServer(key_);
   if (!s.waitForConnected(timeoutMs)) return false;
@@ -47,7 +47,7 @@ bool SingleInstance::AskRunningInstance(int timeoutMs, const QString& path) {
   return true;
 }
 
-bool SingleInstance::Listen() {
+bool SingleInstance::listen() {
   server_.setSocketOptions(QLocalServer::UserAccessOption);
   if (server_.listen(key_)) return true;
   // A socket left behind by a player that ended abnormally.

@@ -15,9 +15,9 @@ class SingleInstance : public QObject {
   explicit SingleInstance(const QString& key, QObject* parent = nullptr);
   // true when another instance runs and took the request to show itself
   // and, when `path` is not empty, to open that file.
-  bool AskRunningInstance(int timeoutMs = 1000, const QString& path = QString());
+  bool askRunningInstance(int timeoutMs = 1000, const QString& path = QString());
   // Begins to listen for later starts; false when the socket cannot be made.
-  bool Listen();
+  bool listen();
 
  signals:
   void activateRequested();

@@ -117,7 +117,7 @@ TEST_F(BoxMenu, StripPreviewAndWavCommandsAreOffered) {
   const QList<QAction*> items = file->actions();
   const int saveAs = items.indexOf(Action("SMFSaveAs"));
   ASSERT_GE(saveAs, 0);
-  EXPECT_EQ(items[saveAs + 1], tools->exporter()->Action());
+  EXPECT_EQ(items[saveAs + 1], tools->exporter()->action());
 
   Action("SMBStrip")->trigger();
   auto* d = win->findChild<StripPreviewDialog*>();

@@ -83,13 +83,13 @@ struct MediaRig {
   }
   void Open(const std::string& path) {
     score.FileName = path;
-    media->Session().OpenMedia("");
+    media->session().OpenMedia("");
   }
   // Plays for up to `ms` until the position display moves; the position.
   int PlayUntilMoved(int ms) {
     state.Status.transport = Transport::Playing;
     state.TickGate = true;
-    media->Session().Play();
+    media->session().Play();
     QElapsedTimer t;
     t.start();
     while (display.position <= 1 && t.elapsed() < ms) QTest::qWait(50);
@@ -127,8 +127,8 @@ TEST(MediaPlayback, EachOpenIsJudgedByItsOwnResult) {
   EXPECT_EQ(rig.msgs.entries.size(), 2u) << rig.msgs.entries.back().text;
   EXPECT_EQ(rig.dataErrors, 2);
   EXPECT_TRUE(rig.state.MediaActive);
-  EXPECT_EQ(rig.media->Session().TitleLabel().rfind("テストの曲\r\n", 0), 0u);
-  EXPECT_NEAR(rig.media->Session().LengthSeconds(), 4.0, 0.3);
+  EXPECT_EQ(rig.media->session().TitleLabel().rfind("テストの曲\r\n", 0), 0u);
+  EXPECT_NEAR(rig.media->session().LengthSeconds(), 4.0, 0.3);
   if (!HaveAudioOutput()) GTEST_SKIP() << "no audio output here";
   EXPECT_GT(rig.PlayUntilMoved(3000), 1);
 }
@@ -206,29 +206,29 @@ TEST(MediaPlayback, MidiFileAsMediaSoundsMovesPausesAndRepeats) {
   rig.Open(mid);
   ASSERT_TRUE(rig.msgs.entries.empty()) << rig.msgs.entries.front().text;
   EXPECT_TRUE(rig.state.MediaActive);
-  EXPECT_EQ(rig.media->Session().TitleLabel().rfind("MIDI as media\r\n", 0), 0u);
+  EXPECT_EQ(rig.media->session().TitleLabel().rfind("MIDI as media\r\n", 0), 0u);
   EXPECT_EQ(rig.display.labels[PlayerLabel::Time], "0:03");
   // The MIDI output device is left to the media player.
   EXPECT_FALSE(rig.devices.Items()[0].checked);
   EXPECT_GT(rig.PlayUntilMoved(3000), 1);
-  rig.media->Session().Pause();
+  rig.media->session().Pause();
   QTest::qWait(300);
-  const int64_t held = rig.media->Player().Position();
+  const int64_t held = rig.media->player().Position();
   QTest::qWait(300);
-  EXPECT_EQ(rig.media->Player().Position(), held);
-  rig.media->Session().Play();
+  EXPECT_EQ(rig.media->player().Position(), held);
+  rig.media->session().Play();
   QElapsedTimer t;
   t.start();
   int64_t last = held;
   bool wrapped = false;
   while (!wrapped && t.elapsed() < 6000) {
     QTest::qWait(50);
-    const int64_t now = rig.media->Player().Position();
+    const int64_t now = rig.media->player().Position();
     wrapped = now + 500 < last;
     last = now;
   }
   EXPECT_TRUE(wrapped);
-  rig.media->Session().StopAndRewind();
+  rig.media->session().StopAndRewind();
   EXPECT_GT(pulse.Peak(), 3000);
 }
 

@@ -144,7 +144,7 @@ TEST_F(PlaylistAdvanceTest, ScoreMidiAndMp3PlayThroughAndWrapAround) {
   EXPECT_EQ(fake.fileName, mp3);
   EXPECT_TRUE(fake.playing);
   EXPECT_EQ(player->windowTitle().toStdString().rfind("3.Song Three", 0), 0u);
-  EXPECT_TRUE(media->PositionTimer().isActive());
+  EXPECT_TRUE(media->positionTimer().isActive());
 
   // The media player reaches the end: the playlist starts again.
   fake.PlayToEnd();

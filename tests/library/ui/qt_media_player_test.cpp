@@ -83,14 +83,14 @@ TEST(QtMediaPlayerTest, RefusesWhatItCannotPlay) {
   testing::TempDir dir;
   testing::WriteBytes(dir.File("junk.mp3"), std::string(2000, '\x11'));
   QtMediaPlayer p;
-  p.SetOpenTimeoutMs(5000);
+  p.setOpenTimeoutMs(5000);
   p.SetFileName(dir.File("junk.mp3"));
   EXPECT_THROW(p.Open(), MediaError);
   p.SetFileName(dir.File("missing.wma"));
   EXPECT_THROW(p.Open(), MediaError);
   p.SetFileName(dir.path() + "/");
   p.SetDeviceType(MediaDeviceType::CdAudio);
-  p.SetOpenTimeoutMs(3000);
+  p.setOpenTimeoutMs(3000);
   EXPECT_THROW(p.Open(), MediaError);
 }
 

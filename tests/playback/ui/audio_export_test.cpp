@@ -42,13 +42,13 @@ TEST(AudioExport, PlayerWavEqualsTheBatchToolsRender) {
 
   auto* exporter = w.findChild<AudioExporter*>();
   ASSERT_NE(exporter, nullptr);
-  ASSERT_TRUE(w.findChild<QMenu*>("mnuFile")->actions().contains(exporter->Action()));
-  EXPECT_EQ(exporter->Action()->text(), QString::fromUtf8("WAV で保存"));
+  ASSERT_TRUE(w.findChild<QMenu*>("mnuFile")->actions().contains(exporter->action()));
+  EXPECT_EQ(exporter->action()->text(), QString::fromUtf8("WAV で保存"));
   exporter->saveDialog = [&](const std::string& suggested) -> std::optional<std::string> {
     EXPECT_EQ(suggested, dir.File("song.wav"));
     return dir.File("player.wav");
   };
-  exporter->Action()->trigger();
+  exporter->action()->trigger();
   EXPECT_TRUE(msgs.entries.empty()) << msgs.Texts().front();
 
   const std::string cli = std::string(PORONKA_BINARY_DIR) + "/poronka-cli render " + dir.File("song.mbt") + " " +

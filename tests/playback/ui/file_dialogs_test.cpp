@@ -198,7 +198,7 @@ TEST_F(FileDialogs, EditorDialogsReadJapanese) {
   auto* tools = win.findChild<BoxTools*>();
   ASSERT_NE(tools, nullptr);
   ExpectJapanese(Look([&] { EXPECT_FALSE(tools->boxFileDialog()); }));
-  ExpectJapanese(Look([&] { EXPECT_FALSE(tools->exporter()->SaveAudio()); }));
+  ExpectJapanese(Look([&] { EXPECT_FALSE(tools->exporter()->saveAudio()); }));
   win.findChild<QAction*>("SMBKind_15")->trigger();
   win.findChild<QAction*>("SMBStrip")->trigger();
   auto* strip = win.findChild<StripPreviewDialog*>();

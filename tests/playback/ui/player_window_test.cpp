@@ -321,7 +321,7 @@ TEST_F(PlayerWindowTest, HelpOpensOnceAndIsRaisedTheSecondTime) {
   HelpWindow* help = w->help();
   ASSERT_NE(help, nullptr) << (msgs.entries.empty() ? "" : msgs.entries[0].text);
   EXPECT_EQ(help->windowTitle(), QString::fromUtf8("ポロンカ(V3.3)のヘルプ"));
-  EXPECT_TRUE(help->Browser()->toPlainText().contains(QString::fromUtf8("演奏")));
+  EXPECT_TRUE(help->browser()->toPlainText().contains(QString::fromUtf8("演奏")));
   w->showHelp();
   EXPECT_EQ(w->help(), help);
   help->close();
@@ -553,11 +553,11 @@ TEST(SingleInstance, ASecondStartReachesTheFirst) {
   const QString key = QStringLiteral("poronka-test-%1").arg(QCoreApplication::applicationPid());
   SingleInstance first(key);
   SingleInstance second(key);
-  EXPECT_FALSE(second.AskRunningInstance(200));  // nobody listens yet
-  ASSERT_TRUE(first.Listen());
+  EXPECT_FALSE(second.askRunningInstance(200));  // nobody listens yet
+  ASSERT_TRUE(first.listen());
   int activations = 0;
   QObject::connect(&first, &SingleInstance::activateRequested, [&] { ++activations; });
-  EXPECT_TRUE(second.AskRunningInstance(1000));
+  EXPECT_TRUE(second.askRunningInstance(1000));
   for (int i = 0; i < 50 && activations == 0; ++i) QTest::qWait(10);
   EXPECT_EQ(activations, 1);
 
@@ -565,7 +565,7 @@ TEST(SingleInstance, ASecondStartReachesTheFirst) {
   QStringList opened;
   QObject::connect(&first, &SingleInstance::openRequested, [&](const QString& p) { opened << p; });
   const QString path = QString::fromUtf8("/曲/a b\nc%20.mbt");
-  EXPECT_TRUE(second.AskRunningInstance(1000, path));
+  EXPECT_TRUE(second.askRunningInstance(1000, path));
   EXPECT_TRUE(QTest::qWaitFor([&] { return !opened.isEmpty(); }, 1000));
   EXPECT_EQ(opened, QStringList{path});
   EXPECT_EQ(activations, 2);
@@ -573,7 +573,7 @@ TEST(SingleInstance, ASecondStartReachesTheFirst) {
   // Opening a medium runs an event loop of its own, in which the asking
   // start hangs up: the first one goes on unharmed.
   QObject::connect(&first, &SingleInstance::openRequested, [](const QString&) { QTest::qWait(300); });
-  for (int i = 0; i < 3; ++i) EXPECT_TRUE(second.AskRunningInstance(1000, path));
+  for (int i = 0; i < 3; ++i) EXPECT_TRUE(second.askRunningInstance(1000, path));
   EXPECT_TRUE(QTest::qWaitFor([&] { return opened.size() == 4; }, 3000));
 }
 
@@ -593,7 +593,7 @@ TEST_F(PlayerWindowTest, PositionBarHoldsTheSongOnlyWhileTheLeftButtonIsDown) {
   PositionBar* bar = w->positionBar();
   QTest::mouseClick(w->startButton(), Qt::LeftButton);
   TickRows(3);
-  const QRect early = bar->HandleRect();
+  const QRect early = bar->handleRect();
   EXPECT_LT(early.center().y(), bar->height() / 4);
 
   // A press on the groove below the handle, held over several ticks.
@@ -610,7 +610,7 @@ TEST_F(PlayerWindowTest, PositionBarHoldsTheSongOnlyWhileTheLeftButtonIsDown) {
   EXPECT_FALSE(w->engine().state.Dragging);
   TickRows(2);
   EXPECT_EQ(w->engine().state.CurrentRow, pressedAt + 2);
-  EXPECT_GT(bar->HandleRect().center().y(), early.center().y());
+  EXPECT_GT(bar->handleRect().center().y(), early.center().y());
 
   // Page Down and the wheel turned towards the user move the thumb down.
   const int before = bar->value();
@@ -628,7 +628,7 @@ TEST_F(PlayerWindowTest, PositionBarHoldsTheSongOnlyWhileTheLeftButtonIsDown) {
   EXPECT_EQ(w->engine().state.CurrentRow, row + 1);
 
   // A press lost without a release (the window goes away) lets go as well.
-  const QPoint handle = bar->HandleRect().center();
+  const QPoint handle = bar->handleRect().center();
   QTest::mousePress(bar, Qt::LeftButton, {}, handle);
   EXPECT_TRUE(w->engine().state.Dragging);
   w->hide();
