@@ -16,23 +16,23 @@ QImage ImageOf(const Rgb24Image& img) {
 
 EngineEvents::EngineEvents(QObject* parent) : QObject(parent) {
   connect(this, &EngineEvents::tickRollTop, this, [this](int top, quint64 g) {
-    if (g == Current(RollTop)) emit rollTopChanged(top);
+    if (g == current(RollTop)) emit rollTopChanged(top);
   }, Qt::QueuedConnection);
   connect(this, &EngineEvents::tickComb, this, [this](const QImage& comb, quint64 g) {
-    if (g == Current(Comb)) emit combChanged(comb);
+    if (g == current(Comb)) emit combChanged(comb);
   }, Qt::QueuedConnection);
   connect(this, &EngineEvents::tickLabel, this, [this](int label, const QString& text, quint64 g) {
-    if (g == Current(FirstLabel + label)) emit labelChanged(static_cast<PlayerLabel>(label), text);
+    if (g == current(FirstLabel + label)) emit labelChanged(static_cast<PlayerLabel>(label), text);
   }, Qt::QueuedConnection);
   connect(this, &EngineEvents::tickPosition, this, [this](int position, quint64 g) {
-    if (g == Current(Position)) emit positionChanged(position);
+    if (g == current(Position)) emit positionChanged(position);
   }, Qt::QueuedConnection);
   // The end of a song always arrives, after the reports queued before it.
   connect(this, &EngineEvents::tickSongEnded, this, [this](int next) { emit songEnded(next); },
           Qt::QueuedConnection);
 }
 
-bool EngineEvents::OnOwnThread() const { return QThread::currentThread() == thread(); }
+bool EngineEvents::onOwnThread() const { return QThread::currentThread() == thread(); }
 
 void EngineEvents::ShowRoll(const Rgb24Image& roll, int left) { emit rollShown(ImageOf(roll), left); }
 
@@ -50,44 +50,44 @@ void EngineEvents::SetWaitCursor(bool on) { emit waitCursorChanged(on); }
 void EngineEvents::ResetKeyShiftSlider() { emit keyShiftReset(); }
 
 void EngineEvents::SetRollTop(int top) {
-  if (!OnOwnThread()) {
-    emit tickRollTop(top, Current(RollTop), QPrivateSignal());
+  if (!onOwnThread()) {
+    emit tickRollTop(top, current(RollTop), QPrivateSignal());
     return;
   }
-  Supersede(RollTop);
+  supersede(RollTop);
   emit rollTopChanged(top);
 }
 
 void EngineEvents::ShowComb(const Rgb24Image& comb) {
-  if (!OnOwnThread()) {
-    emit tickComb(ImageOf(comb), Current(Comb), QPrivateSignal());
+  if (!onOwnThread()) {
+    emit tickComb(ImageOf(comb), current(Comb), QPrivateSignal());
     return;
   }
-  Supersede(Comb);
+  supersede(Comb);
   emit combChanged(ImageOf(comb));
 }
 
 void EngineEvents::SetLabel(PlayerLabel label, const std::string& text) {
   const int kind = FirstLabel + static_cast<int>(label);
-  if (!OnOwnThread()) {
-    emit tickLabel(static_cast<int>(label), Q(text), Current(kind), QPrivateSignal());
+  if (!onOwnThread()) {
+    emit tickLabel(static_cast<int>(label), Q(text), current(kind), QPrivateSignal());
     return;
   }
-  Supersede(kind);
+  supersede(kind);
   emit labelChanged(label, Q(text));
 }
 
 void EngineEvents::SetPosition(int position) {
-  if (!OnOwnThread()) {
-    emit tickPosition(position, Current(Position), QPrivateSignal());
+  if (!onOwnThread()) {
+    emit tickPosition(position, current(Position), QPrivateSignal());
     return;
   }
-  Supersede(Position);
+  supersede(Position);
   emit positionChanged(position);
 }
 
 void EngineEvents::SongEnded(int nextEntry) {
-  if (!OnOwnThread()) {
+  if (!onOwnThread()) {
     emit tickSongEnded(nextEntry, QPrivateSignal());
     return;
   }

@@ -74,11 +74,11 @@ class EngineEvents : public QObject, public PlayerDisplay {
  private:
   // The kinds of report that a later one replaces.
   enum Kind { RollTop, Comb, Position, FirstLabel, KindCount = FirstLabel + 7 };
-  bool OnOwnThread() const;
+  bool onOwnThread() const;
   // A report made on the user-interface thread: earlier queued ones of its
   // kind are out of date.
-  void Supersede(int kind) { ++generation_[kind]; }
-  quint64 Current(int kind) const { return generation_[kind].load(); }
+  void supersede(int kind) { ++generation_[kind]; }
+  quint64 current(int kind) const { return generation_[kind].load(); }
 
   std::array<std::atomic<quint64>, KindCount> generation_{};
 };
