@@ -28,7 +28,6 @@ class PlayerShell : public QObject {
   ~PlayerShell() override;
 
   PlayerWindow& player() { return player_; }
-  SettingsDialog& settingsDialog() { return settingsDialog_; }
   PlaylistWindow& playlistWindow() { return playlistWindow_; }
   MediaController& media() { return media_; }
 

@@ -2,9 +2,9 @@
 
 #include <QWidget>
 
+#include "core/ui/signal_names.h"
 #include "library/ui/qt_media_player.h"
 #include "playback/ui/position_bar.h"
-#include "core/ui/signal_names.h"
 
 namespace poronka::ui {
 

@@ -10,9 +10,9 @@
 #include <QSignalBlocker>
 #include <QToolButton>
 
+#include "core/ui/signal_names.h"
 #include "library/media_session.h"
 #include "playback/ui/player_window.h"
-#include "core/ui/signal_names.h"
 
 namespace poronka::ui {
 
@@ -121,7 +121,6 @@ void PlayerWindow::setCaptions(const QString& windowCaption, const QString& appl
 void PlayerWindow::setLabelText(PlayerLabel which, const QString& text) {
   if (QLabel* l = label(which)) l->setText(text);
 }
-
 
 void PlayerWindow::setToneLabels(const QString& caption, const QString& toneName) {
   toneCaption_->setText(caption);
